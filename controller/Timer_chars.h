@@ -1,0 +1,25 @@
+// The character table: seven-segment codes, the character the indicator rows
+// show for them and their КОИ8 codes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace ravx {
+
+struct CharRow {
+    uint8_t code;
+    std::string_view character;  // UTF-8
+    int koi8;                    // -1 for the catch-all row
+};
+
+// The 38 rows in their order; the last ("#") stands for any other code.
+extern const CharRow kCharTable[38];
+
+// The character shown for a seven-segment code ("#" when there is none).
+std::string_view SegmentChar(uint8_t code);
+// The code shown as the given character, for a click on an indicator cell.
+std::optional<uint8_t> SegmentCode(std::string_view character);
+
+}  // namespace ravx

@@ -1,0 +1,352 @@
+// Statement executor and operand evaluator: every statement is read again
+// from its text each time it runs.
+#include "_Asm.h"
+
+#include "../controller/Timer.h"
+#include "_Asm_errors.h"
+#include "_Asm_operands.h"
+
+namespace ravx {
+namespace {
+
+constexpr std::size_t kMaxStatementChars = 255;
+
+// The first 255 characters of a UTF-8 text (ASCII in practice).
+std::string_view cutStatement(std::string_view text)
+{
+    if (text.size() <= kMaxStatementChars)
+        return text;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (chars == kMaxStatementChars)
+                return text.substr(0, i);
+            ++chars;
+        }
+    }
+    return text;
+}
+
+bool isIndexReg(std::string_view t) { return t == "BX" || t == "DI" || t == "SI"; }
+
+// Splits a bracket's inner text at `sep`: every separator switches the side
+// that receives the following characters, starting with the first term.
+void splitTerms(std::string_view inner, char sep, char* a, std::size_t& na, char* b, std::size_t& nb)
+{
+    na = nb = 0;
+    bool second = false;
+    for (char c : inner) {
+        if (c == sep)
+            second = !second;
+        else if (second)
+            b[nb++] = c;
+        else
+            a[na++] = c;
+    }
+}
+
+}  // namespace
+
+void Interpreter::Execute(std::string_view text)
+{
+    m_.ErrorCode = 0;
+    text = cutStatement(text);
+
+    // Normalise: upper-case Latin letters, drop leading blanks, keep the
+    // first blank after the mnemonic as the separator, drop all later blanks.
+    char buf[kMaxStatementChars * 4 + 1];
+    std::size_t n = 0, sep = std::string_view::npos;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == ' ') {
+            if (sep == std::string_view::npos) {
+                sep = n;
+                buf[n++] = ' ';
+            }
+            continue;
+        }
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        buf[n++] = c;
+    }
+    const std::string_view norm(buf, n);
+    const std::string_view mnemonic = norm.substr(0, sep);
+    std::string_view op1, op2;
+    if (sep != std::string_view::npos) {
+        const std::string_view ops = norm.substr(sep + 1);
+        const std::size_t comma = ops.find(',');
+        op1 = ops.substr(0, comma);
+        if (comma != std::string_view::npos)
+            op2 = ops.substr(comma + 1);
+    }
+
+    if (mnemonic.empty()) {
+        report(kErrNoCommand);
+        return;
+    }
+
+    // Every mnemonic is matched as a whole text, so the order of the
+    // comparisons only matters for the J-rule, which comes after JMP.
+    switch (mnemonic[0]) {
+    case 'A':
+        if (mnemonic == "ADD")
+            return AddSub(op1, op2, false);
+        if (mnemonic == "AND")
+            return Logic(mnemonic, op1, op2);
+        break;
+    case 'C':
+        if (mnemonic == "CMP")
+            return Cmp(op1, op2);
+        if (mnemonic == "CALL")
+            return Call(op1);
+        if (mnemonic == "CLI") {
+            m_.IF = false;
+            m_.RefreshFlags();
+            return;
+        }
+        break;
+    case 'D':
+        if (mnemonic == "DEC")
+            return AddSub(op1, "1", true);
+        break;
+    case 'I':
+        if (mnemonic == "IN")
+            return In(op1, op2);
+        if (mnemonic == "INC")
+            return AddSub(op1, "1", false);
+        if (mnemonic == "IRET")
+            return IRet();
+        if (mnemonic == "INTCALL")
+            return IntCall();
+        break;
+    case 'J':
+        if (mnemonic == "JMP")
+            return Jmp(op1);
+        return Jcc(mnemonic, op1);
+    case 'L':
+        if (mnemonic == "LOOP")
+            return Loop(op1);
+        break;
+    case 'M':
+        if (mnemonic == "MOV")
+            return Mov(op1, op2);
+        break;
+    case 'N':
+        if (mnemonic == "NOT")
+            return Logic(mnemonic, op1, op2);
+        if (mnemonic == "NOP")
+            return;
+        break;
+    case 'O':
+        if (mnemonic == "OUT")
+            return Out(op1, op2);
+        if (mnemonic == "OR")
+            return Logic(mnemonic, op1, op2);
+        break;
+    case 'P':
+        if (mnemonic == "PUSH")
+            return Push(op1);
+        if (mnemonic == "POP")
+            return Pop(op1);
+        if (mnemonic == "PUSHF")
+            return Push("AF");
+        if (mnemonic == "POPF")
+            return Pop("AF");
+        break;
+    case 'R':
+        if (mnemonic == "RESET")
+            return ravx_.Reset();
+        if (mnemonic == "RET")
+            return Ret();
+        if (mnemonic == "ROL" || mnemonic == "ROR")
+            return Logic(mnemonic, op1, op2);
+        break;
+    case 'S':
+        if (mnemonic == "SUB")
+            return AddSub(op1, op2, true);
+        if (mnemonic == "SHL" || mnemonic == "SHR")
+            return Logic(mnemonic, op1, op2);
+        if (mnemonic == "STI") {
+            m_.IF = true;
+            m_.RefreshFlags();
+            return;
+        }
+        break;
+    case 'T':
+        if (mnemonic == "TEST")
+            return Test(op1, op2);
+        break;
+    case 'X':
+        if (mnemonic == "XLAT")
+            return Xlat();
+        if (mnemonic == "XOR")
+            return Logic(mnemonic, op1, op2);
+        break;
+    default:
+        break;
+    }
+    report(kErrUnknownCommand);
+}
+
+Operand Interpreter::Evaluate(std::string_view t, uint16_t max)
+{
+    Operand r;
+    m_.ErrorCode = 0;
+
+    const WordReg w = wordRegOf(t);
+    if (w != WordReg::None) {
+        r.value = wordRef(m_, w);
+        r.word = true;
+        return r;
+    }
+    const ByteReg b = byteRegOf(t);
+    if (b != ByteReg::None) {
+        r.value = getByte(m_, b);
+        return r;
+    }
+    if (!t.empty() && t[0] == '[') {
+        r.memory = true;
+        uint16_t address;
+        const WordReg ind = indirectRegOf(t);
+        if (ind != WordReg::None) {
+            address = wordRef(m_, ind);
+        } else if (!bracketAddress(t, address)) {
+            return r;
+        }
+        m_.LastMemAddress = address;
+        r.value = readCell(address);
+        return r;
+    }
+    const NumberResult n = ReadNumber(t, max);
+    if (n.code != 0) {
+        report(n.code);
+        return r;
+    }
+    r.value = n.value;
+    r.immediate = true;
+    r.word = !n.negative && n.value > 255;
+    return r;
+}
+
+bool Interpreter::bracketAddress(std::string_view t, uint16_t& address)
+{
+    // A text without its closing bracket has no meaning; it is refused as a
+    // malformed operand rather than read with its last character dropped.
+    if (t.size() < 2 || t.back() != ']') {
+        report(kErrNumberFormat);
+        return false;
+    }
+    const std::string_view inner = t.substr(1, t.size() - 2);
+    char a[kMaxStatementChars * 4], b[kMaxStatementChars * 4];
+    std::size_t na = 0, nb = 0;
+
+    if (inner.find('+') != std::string_view::npos) {
+        splitTerms(inner, '+', a, na, b, nb);
+        const std::string_view ta(a, na), tb(b, nb);
+        bool ok = isIndexReg(ta) || isIndexReg(tb);
+        if (ok && ta == "BX")
+            ok = tb == "DI" || tb == "SI" || tb <= "9";
+        if (ok && tb == "BX")
+            ok = ta == "DI" || ta == "SI" || ta <= "9";
+        if (!ok) {
+            report(kErrIndexRegister);
+            return false;
+        }
+        const uint16_t x = Evaluate(ta, 0xFFFF).value;
+        if (failed())
+            return false;
+        const uint16_t y = Evaluate(tb, 0xFFFF).value;
+        if (failed())
+            return false;
+        address = static_cast<uint16_t>(x + y);
+        return true;
+    }
+    if (inner.find('-') != std::string_view::npos) {
+        splitTerms(inner, '-', a, na, b, nb);
+        const std::string_view ta(a, na), tb(b, nb);
+        if (!isIndexReg(ta)) {
+            report(kErrIndexRegister);
+            return false;
+        }
+        const uint16_t x = Evaluate(ta, 0xFFFF).value;
+        if (failed())
+            return false;
+        const uint16_t y = Evaluate(tb, 0xFFFF).value;
+        if (failed())
+            return false;
+        address = static_cast<uint16_t>(x - y);
+        return true;
+    }
+    address = Evaluate(inner, 0xFFFF).value;
+    return !failed();
+}
+
+uint16_t Interpreter::readCell(uint16_t address)
+{
+    if (address > kRamLast) {
+        report(kErrRamBound);
+        return 0;
+    }
+    return m_.Ram[address];
+}
+
+bool Interpreter::storeWord(uint16_t address, uint16_t value)
+{
+    if (address > kRamLast) {
+        report(kErrRamBound);
+        return false;
+    }
+    if (address > kRamWritableLast) {
+        report(kErrReadOnly);
+        return false;
+    }
+    m_.Ram[address] = value;
+    host_.dataRamChanged();
+    return true;
+}
+
+bool Interpreter::storeBytes(uint16_t address, uint16_t value, bool word)
+{
+    if (address > kRamLast) {
+        report(kErrRamBound);
+        return false;
+    }
+    if (address > kRamWritableLast) {
+        report(kErrReadOnly);
+        return false;
+    }
+    m_.Ram[address] = value & 0xFF;
+    if (word)  // only the first cell is checked: at 2046 the high byte lands in 2047
+        m_.Ram[address + 1u] = value >> 8;
+    host_.dataRamChanged();
+    return true;
+}
+
+bool Interpreter::push(uint16_t value)
+{
+    if (m_.SP > kStackEmpty) {
+        report(kErrStackOverflow);
+        return false;
+    }
+    m_.Stack[m_.SP] = value;
+    --m_.SP;
+    host_.stackChanged();
+    return true;
+}
+
+bool Interpreter::pop(uint16_t& value)
+{
+    if (m_.SP == kStackEmpty) {
+        report(kErrStackEmpty);
+        return false;
+    }
+    ++m_.SP;
+    value = m_.Stack[m_.SP];
+    host_.stackChanged();
+    return true;
+}
+
+}  // namespace ravx

@@ -1,0 +1,148 @@
+// The processor: its state record, the statement executor with the operand
+// evaluator, the number readers and the error routine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "Host.h"
+
+namespace ravx {
+
+class TRavx;
+struct FrontPanel;
+
+// Flags word bits (operand name AF).
+constexpr uint16_t kFlagZF = 2;
+constexpr uint16_t kFlagSF = 4;
+constexpr uint16_t kFlagPF = 16;
+constexpr uint16_t kFlagIF = 64;
+
+constexpr uint16_t kRamLast = 3069;       // highest data RAM address
+constexpr uint16_t kRamWritableLast = 2046;  // highest address an instruction may store to
+constexpr int kRamCells = kRamLast + 1;
+constexpr int kStackSlots = 256;
+constexpr uint16_t kStackEmpty = 255;
+constexpr uint16_t kRowLimit = 499;       // statement rows 000..1F2; bound of go-to and ППОП address
+constexpr uint16_t kDefaultInterruptAddress = 100;
+
+struct MachineState {
+    uint16_t AX = 0, BX = 0, CX = 0, DX = 0;
+    uint16_t DI = 0, SI = 0;
+    uint16_t AF = 0;  // the flags word, always recomposed from the four flags
+    uint16_t IP = 0;
+    uint16_t SP = 0;  // index of the next free stack slot
+    bool ZF = false, SF = false, PF = false, IF = false;
+    std::array<uint16_t, kRamCells> Ram{};
+    std::array<uint16_t, kStackSlots> Stack{};
+    uint16_t InterruptAddress = 0;
+    uint8_t ErrorCode = 0;
+    uint16_t LastMemAddress = 0;
+    uint16_t ErrorCounter = 0;
+
+    friend bool operator==(const MachineState&, const MachineState&) = default;
+
+    // Recomposes the flags word from the four flags.
+    void RefreshFlags()
+    {
+        AF = static_cast<uint16_t>((SF ? kFlagSF : 0) | (ZF ? kFlagZF : 0) | (PF ? kFlagPF : 0) |
+                                   (IF ? kFlagIF : 0));
+    }
+    // Registers and flags to their reset values; memory, stack contents and
+    // the interrupt routine address stay.
+    void Reset();
+};
+
+// The error routine: sets the error code, counts the showing of the error
+// window and hands the code to the host, which shows the window and returns
+// when it is closed.
+void ReportError(MachineState& m, Host& host, uint8_t code);
+
+// ---- number readers ----------------------------------------------------
+
+struct NumberResult {
+    uint16_t value = 0;
+    uint8_t code = 0;  // 0, or the error number (2 bad digit, 1 or the given overflow code)
+    bool negative = false;  // a decimal text with "-": never counts as a word
+};
+
+// Readers of the digits alone (the caller strips or never had the suffix).
+NumberResult ReadBinary(std::string_view digits, uint32_t max);
+NumberResult ReadHex(std::string_view digits, uint32_t max);
+NumberResult ReadOctal(std::string_view digits, uint32_t max, uint8_t overflowCode = 1);
+NumberResult ReadDecimal(std::string_view text, uint32_t max);
+// A number as written in a statement: the last character chooses the base
+// (B, H, O), anything else means a signed decimal integer.
+NumberResult ReadNumber(std::string_view text, uint32_t max);
+
+// ---- the statement executor ---------------------------------------------
+
+struct Operand {
+    uint16_t value = 0;
+    bool memory = false;
+    bool immediate = false;
+    bool word = false;
+};
+
+// Runs statements against the machine state and the controller. Errors of the
+// student's program are reported through the error routine and left in
+// MachineState::ErrorCode; the executor never throws for them.
+class Interpreter {
+public:
+    Interpreter(MachineState& m, TRavx& ravx, FrontPanel& panel, Host& host)
+        : m_(m), ravx_(ravx), panel_(panel), host_(host)
+    {
+    }
+
+    void Execute(std::string_view text);
+    Operand Evaluate(std::string_view t, uint16_t max);
+
+private:
+    friend class InterpreterAccess;
+
+    bool failed() const { return m_.ErrorCode != 0; }
+    void report(uint8_t code) { ReportError(m_, host_, code); }
+    void clearFlags()
+    {
+        m_.PF = m_.ZF = m_.SF = false;
+        m_.RefreshFlags();
+    }
+
+    // Bracket expressions: checks the terms and computes the address.
+    bool bracketAddress(std::string_view t, uint16_t& address);
+    uint16_t readCell(uint16_t address);
+    bool storeWord(uint16_t address, uint16_t value);
+    bool storeBytes(uint16_t address, uint16_t value, bool word);
+    bool push(uint16_t value);
+    bool pop(uint16_t& value);
+
+    // instructions (_Asm_data.cpp)
+    void Mov(std::string_view d, std::string_view s);
+    void AddSub(std::string_view d, std::string_view s, bool subtract);
+    void Cmp(std::string_view a, std::string_view b);
+    void Test(std::string_view a, std::string_view b);
+    void Logic(std::string_view mnemonic, std::string_view d, std::string_view s);
+    void Xlat();
+    // instructions (_Asm_control.cpp)
+    void Jmp(std::string_view t);
+    void Jcc(std::string_view mnemonic, std::string_view t);
+    void Loop(std::string_view t);
+    void Call(std::string_view x);
+    bool CallBuiltin(std::string_view name);
+    void Ret();
+    void Push(std::string_view x);
+    void Pop(std::string_view x);
+    void IntCall();
+    void IRet();
+    void In(std::string_view d, std::string_view p);
+    void Out(std::string_view p, std::string_view s);
+    void InToAl();  // the IN of the built-in procedures: data port into AL
+
+    MachineState& m_;
+    TRavx& ravx_;
+    FrontPanel& panel_;
+    Host& host_;
+};
+
+}  // namespace ravx

@@ -1,0 +1,284 @@
+// Control flow, stack, interrupt and I/O instructions, and the built-in
+// procedures of CALL. Jumps set IP to the target minus one: the driver adds
+// one after every statement that ends without error.
+#include <bit>
+
+#include "../controller/FrontPanel.h"
+#include "../controller/Timer.h"
+#include "../machine/_Asm_text.h"
+#include "_Asm.h"
+#include "_Asm_errors.h"
+#include "_Asm_operands.h"
+
+namespace ravx {
+namespace {
+uint16_t bitCount(uint16_t v) { return static_cast<uint16_t>(std::popcount(static_cast<unsigned>(v & 0xFF))); }
+}  // namespace
+
+void Interpreter::Jmp(std::string_view t)
+{
+    const Operand v = Evaluate(t, 0xFFFF);
+    if (failed())
+        return;
+    m_.IP = static_cast<uint16_t>(v.value - 1);
+    clearFlags();
+}
+
+void Interpreter::Jcc(std::string_view mn, std::string_view t)
+{
+    const Operand v = Evaluate(t, 0xFFFF);
+    if (failed())
+        return;
+    const char second = mn.size() > 1 ? mn[1] : '\0';
+    bool jump;
+    switch (second) {
+    case 'E':
+    case 'Z':
+        jump = m_.ZF;
+        break;
+    case 'A':
+        jump = !m_.SF && !m_.ZF;
+        break;
+    case 'B':
+        jump = m_.SF;
+        break;
+    case 'N': {
+        const char third = mn.size() > 2 ? mn[2] : '\0';
+        if (third == 'A')
+            jump = m_.SF || m_.ZF;
+        else if (third == 'B')
+            jump = !m_.SF || m_.ZF;
+        else if (third == 'E' || third == 'Z')
+            jump = !m_.ZF;
+        else
+            jump = false;
+        break;
+    }
+    default:
+        return;  // not a condition this processor knows: no jump, flags kept
+    }
+    if (jump)
+        m_.IP = static_cast<uint16_t>(v.value - 1);
+    clearFlags();
+}
+
+void Interpreter::Loop(std::string_view t)
+{
+    if (t.empty())
+        return report(kErrMissingOperand);
+    const Operand v = Evaluate(t, 0xFFFF);
+    if (failed())
+        return;
+    --m_.CX;
+    if (m_.CX != 0)
+        m_.IP = static_cast<uint16_t>(v.value - 1);
+}
+
+void Interpreter::Call(std::string_view x)
+{
+    if (CallBuiltin(x))
+        return;
+    const Operand v = Evaluate(x, 0xFFFF);
+    if (failed())
+        return;
+    if (!push(m_.IP))
+        return;
+    m_.IP = static_cast<uint16_t>(v.value - 1);
+    clearFlags();
+}
+
+void Interpreter::InToAl()
+{
+    ravx_.CommandAccess = false;
+    setByte(m_, ByteReg::AL, ravx_.ReadPort(static_cast<uint8_t>(m_.AX)));
+    clearFlags();
+}
+
+bool Interpreter::CallBuiltin(std::string_view name)
+{
+    // Ranges are checked against the last RAM address with unwrapped sums.
+    const unsigned di = m_.DI, si = m_.SI, cx = m_.CX;
+    if (name == "BEEP") {
+        host_.beep();
+    } else if (name == "CLEARMEM") {
+        if (di + cx > kRamLast)
+            return report(kErrProcedure), true;
+        for (unsigned i = 0; i < cx; ++i)
+            m_.Ram[di + i] = 0;
+        m_.DI = static_cast<uint16_t>(di + cx - 1);
+        m_.CX = 0;
+        host_.dataRamChanged();
+    } else if (name == "COPY_OZU") {
+        if (di + cx > kRamLast || si + cx > kRamLast)
+            return report(kErrProcedure), true;
+        for (unsigned i = 0; i < cx; ++i) {
+            m_.Ram[di + i] = m_.Ram[m_.SI];
+            ++m_.SI;
+        }
+        m_.DI = static_cast<uint16_t>(di + cx - 1);
+        m_.CX = 0;
+        host_.dataRamChanged();
+    } else if (name == "COMPS") {
+        if (di > kRamLast || si > kRamLast)
+            return report(kErrProcedure), true;
+        m_.BX = m_.Ram[di] ^ m_.Ram[si];
+        m_.DX = bitCount(m_.BX);
+    } else if (name == "COMPARE") {
+        if (di + cx > kRamLast || si + cx > kRamLast)
+            return report(kErrProcedure), true;
+        m_.AX = 0;
+        for (unsigned i = 0; i < cx; ++i) {
+            const uint16_t d = m_.Ram[di + i] ^ m_.Ram[si + i];
+            if (m_.BX == 1)
+                m_.AX = static_cast<uint16_t>(m_.AX + bitCount(d));
+            else if (d != 0)
+                ++m_.AX;
+        }
+        m_.DI = static_cast<uint16_t>(di + cx);
+        m_.SI = static_cast<uint16_t>(si + cx);
+        m_.CX = 0;
+    } else if (name == "INTTOSTR") {
+        const ShortText digits = dec(m_.AX);
+        m_.CX = static_cast<uint16_t>(digits.size());
+        if (di + digits.size() > kRamLast)
+            return report(kErrProcedure), true;
+        for (std::size_t i = 0; i < digits.size(); ++i)
+            m_.Ram[di + i] = static_cast<uint16_t>(digits.at(i) - '0');
+        host_.dataRamChanged();
+    } else if (name == "COPY_MOZU") {
+        if (di + cx > kRamLast)
+            return report(kErrProcedure), true;
+        m_.AX = 0;
+        for (unsigned i = 0; i < cx; ++i) {
+            InToAl();
+            m_.Ram[m_.DI] = m_.AX;
+            ++m_.DI;
+        }
+        panel_.RgAC = hex2(ravx_.RamAddress);
+        host_.dataRamChanged();
+    } else if (name == "COPY_ALLMOZU") {
+        if (di + 7 > kRamLast)
+            return report(kErrProcedure), true;
+        for (int i = 0; i < 8; ++i) {
+            m_.AX = 0;
+            InToAl();
+            m_.Ram[m_.DI] = m_.AX;
+            ++m_.DI;
+        }
+        host_.dataRamChanged();
+    } else if (name == "GET_KOL_DAT") {
+        m_.AX = bitCount(m_.AX);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Interpreter::Ret()
+{
+    uint16_t v;
+    if (!pop(v))
+        return;
+    m_.IP = v;
+    clearFlags();
+}
+
+void Interpreter::Push(std::string_view x)
+{
+    if (x == "ALL") {
+        for (const WordReg r : {WordReg::AX, WordReg::BX, WordReg::CX, WordReg::DX, WordReg::DI, WordReg::SI,
+                                WordReg::AF}) {
+            if (!push(wordRef(m_, r)))
+                return;
+            clearFlags();
+        }
+        return;
+    }
+    const Operand v = Evaluate(x, 0xFFFF);
+    if (failed() || !push(v.value))
+        return;
+    clearFlags();
+}
+
+void Interpreter::Pop(std::string_view x)
+{
+    if (m_.SP == kStackEmpty)
+        return report(kErrStackEmpty);
+    if (x == "ALL") {
+        for (const WordReg r : {WordReg::AF, WordReg::SI, WordReg::DI, WordReg::DX, WordReg::CX, WordReg::BX,
+                                WordReg::AX}) {
+            uint16_t v;
+            if (!pop(v))
+                return;
+            wordRef(m_, r) = v;
+            clearFlags();
+        }
+        return;
+    }
+    uint16_t v;
+    if (!pop(v))
+        return;
+    const WordReg r = wordRegOf(x);
+    if (r != WordReg::None)
+        wordRef(m_, r) = v;  // AF does not survive the flags refresh below
+    clearFlags();
+}
+
+void Interpreter::IntCall()
+{
+    if (!push(static_cast<uint16_t>(m_.IP - 1)) || !push(m_.AF))
+        return;
+    if (ravx_.ModeSensor)
+        ravx_.SensorIntInService = true;
+    m_.IF = false;
+    m_.RefreshFlags();
+    m_.IP = static_cast<uint16_t>(m_.InterruptAddress - 1);
+    if (ravx_.ModeRollover && ravx_.SpecialErrorMode && panel_.AutoRelease)
+        panel_.ReleaseAllKeys();
+}
+
+void Interpreter::IRet()
+{
+    uint16_t flags, ip;
+    if (!pop(flags))
+        return;
+    m_.AF = flags;
+    if (!pop(ip))
+        return;
+    m_.IP = ip;
+    m_.IF = true;
+    clearFlags();
+}
+
+void Interpreter::In(std::string_view d, std::string_view p)
+{
+    const Operand port = Evaluate(p, 0xFFFF);
+    if (failed())
+        return;
+    if (d != "AL")
+        return report(kErrIoRegister);
+    const uint16_t command = static_cast<uint16_t>(ravx_.PortBase + 1);
+    ravx_.CommandAccess = port.value == command;
+    if (port.value == ravx_.PortBase || port.value == command)
+        setByte(m_, ByteReg::AL, ravx_.ReadPort(static_cast<uint8_t>(m_.AX)));
+    clearFlags();
+}
+
+void Interpreter::Out(std::string_view p, std::string_view s)
+{
+    const Operand port = Evaluate(p, 0xFFFF);
+    if (failed())
+        return;
+    if (s != "AL")
+        return report(kErrIoRegister);
+    const uint16_t command = static_cast<uint16_t>(ravx_.PortBase + 1);
+    ravx_.CommandAccess = port.value == command;
+    if (port.value == ravx_.PortBase || port.value == command) {
+        ravx_.PortWriteActive = true;
+        ravx_.WritePort(static_cast<uint8_t>(m_.AX));
+        ravx_.PortWriteActive = false;
+    }
+    clearFlags();
+}
+
+}  // namespace ravx

@@ -1,0 +1,19 @@
+// Conversions between the UTF-8 texts of the core and the single-byte code
+// pages of the files: Windows-1251 for programs, 866 for reports.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ravx {
+
+// Characters that have no byte in the code page, and bytes that are not valid
+// UTF-8, become '?'.
+std::string Utf8ToCp1251(std::string_view utf8);
+std::string Utf8ToCp866(std::string_view utf8);
+
+// The one byte 1251 leaves undefined, 0x98, becomes '?': a file holding it
+// then loads to the same text every time, however often it is saved again.
+std::string Cp1251ToUtf8(std::string_view cp1251);
+
+}  // namespace ravx

@@ -1,0 +1,156 @@
+#include "ProgramFile.h"
+
+#include <cstdint>
+#include <istream>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+#include "Codepage.h"
+#include "FileError.h"
+
+namespace ravx {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr char kBreakpointMark = '\x01';
+constexpr char kLineFeed = '\n';
+constexpr char kCarriageReturn = '\r';
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kCaptionPrefix = "ПККИ RAVX ";
+constexpr std::string_view kFolderSeparators = "/\\";
+
+// The header numbers were read into a signed 32-bit integer and then cut to
+// the word, so anything outside that range is a bad number, not a wrap.
+constexpr int64_t kLargestHeaderNumber = std::numeric_limits<int32_t>::max();
+constexpr int64_t kLargestHeaderMagnitude = -static_cast<int64_t>(std::numeric_limits<int32_t>::min());
+constexpr int kDecimalBase = 10;
+
+std::optional<uint16_t> ParseHeaderNumber(std::string_view line)
+{
+    size_t first = line.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
+
+    bool negative = false;
+    if (line.front() == '+' || line.front() == '-') {
+        negative = line.front() == '-';
+        line.remove_prefix(1);
+    }
+    if (line.empty())
+        return std::nullopt;
+
+    const int64_t limit = negative ? kLargestHeaderMagnitude : kLargestHeaderNumber;
+    int64_t value = 0;
+    for (char c : line) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * kDecimalBase + (c - '0');
+        if (value > limit)
+            return std::nullopt;
+    }
+    return static_cast<uint16_t>(negative ? -value : value);
+}
+
+// One line without its end; a bare LF ends a line as well as CR LF. False
+// when the file has no more lines.
+bool ReadLine(std::istream& in, std::string& line)
+{
+    if (!std::getline(in, line, kLineFeed)) {
+        if (in.bad())
+            throw FileErrorFromErrno(EIO);
+        return false;
+    }
+    if (!line.empty() && line.back() == kCarriageReturn)
+        line.pop_back();
+    return true;
+}
+
+uint16_t ReadHeaderLine(std::istream& in)
+{
+    std::string line;
+    if (!ReadLine(in, line))
+        throw FileError(kErrorReadBeyondEnd);
+    std::optional<uint16_t> value = ParseHeaderNumber(line);
+    if (!value)
+        throw FileError(kErrorInvalidNumber);
+    return *value;
+}
+
+// A line feed inside a text would shift every following line of the file.
+std::string FileLine(std::string_view utf8)
+{
+    std::string line = Utf8ToCp1251(utf8);
+    for (char& c : line) {
+        if (c == kLineFeed)
+            c = ' ';
+    }
+    return line;
+}
+
+}  // namespace
+
+void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interruptAddress, uint16_t portBase)
+{
+    // to_string, not the stream: a global locale could group the digits.
+    out << std::to_string(interruptAddress) << kLineEnd << std::to_string(portBase) << kLineEnd;
+    for (const ProgramRow& row : program.rows) {
+        out << FileLine(row.statement);
+        if (row.breakpoint)
+            out << kBreakpointMark;
+        out << kLineEnd << FileLine(row.comment) << kLineEnd;
+    }
+}
+
+void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress,
+                      uint16_t portBase)
+{
+    std::ofstream out = OpenOutputFile(path);
+    WriteProgramFile(out, program, interruptAddress, portBase);
+    CloseOutputFile(out);
+}
+
+ProgramFileHeader ReadProgramFile(std::istream& in, Program& program)
+{
+    program.ClearBreakpoints();
+
+    ProgramFileHeader header;
+    header.interruptAddress = ReadHeaderLine(in);
+    header.portBase = ReadHeaderLine(in);
+
+    bool more = true;
+    std::string line;
+    for (ProgramRow& row : program.rows) {
+        more = more && ReadLine(in, line);
+        if (!more)
+            line.clear();
+        if (!line.empty() && line.back() == kBreakpointMark) {
+            line.pop_back();
+            row.breakpoint = true;
+        }
+        row.statement = Cp1251ToUtf8(line);
+
+        more = more && ReadLine(in, line);
+        row.comment = more ? Cp1251ToUtf8(line) : std::string();
+    }
+    return header;
+}
+
+ProgramFileHeader ReadProgramFile(const std::string& path, Program& program)
+{
+    program.ClearBreakpoints();
+    std::ifstream in = OpenInputFile(path);
+    return ReadProgramFile(in, program);
+}
+
+std::string ProgramFileCaption(const std::string& path)
+{
+    size_t cut = path.find_last_of(kFolderSeparators);
+    std::string_view name = cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1);
+    return std::string(kCaptionPrefix) + std::string(name);
+}
+
+}  // namespace ravx

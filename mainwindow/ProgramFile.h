@@ -1,0 +1,36 @@
+// The program file: a Windows-1251 text of 1002 CR LF lines. Line 1 holds the
+// interrupt routine address, line 2 the port number, then each of the 500
+// rows gives its statement (with a trailing code 1 when the row has a
+// breakpoint) and its comment.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "Program.h"
+
+namespace ravx {
+
+struct ProgramFileHeader {
+    uint16_t interruptAddress = 0;
+    uint16_t portBase = 0;
+
+    friend bool operator==(const ProgramFileHeader&, const ProgramFileHeader&) = default;
+};
+
+// Throws FileError.
+void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress,
+                      uint16_t portBase);
+void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interruptAddress, uint16_t portBase);
+
+// Clears every breakpoint first, whatever happens next. A bad header throws
+// FileError before any row is touched; a file that ends among the rows is no
+// error, the rows it does not reach become empty.
+ProgramFileHeader ReadProgramFile(const std::string& path, Program& program);
+ProgramFileHeader ReadProgramFile(std::istream& in, Program& program);
+
+// The main window's caption for a loaded or saved file.
+std::string ProgramFileCaption(const std::string& path);
+
+}  // namespace ravx

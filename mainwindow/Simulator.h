@@ -1,0 +1,67 @@
+// The step driver: one step, the automatic run with its stop rules, and the
+// reset command, over the one machine state and controller it owns.
+#pragma once
+
+#include <cstdint>
+
+#include "../controller/FrontPanel.h"
+#include "../controller/Timer.h"
+#include "../machine/_Asm.h"
+#include "../machine/Host.h"
+#include "Program.h"
+
+namespace ravx {
+
+enum class RunStop { Steps, Breakpoint, Error, Stopped };
+
+class Simulator {
+public:
+    explicit Simulator(Host& host);
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // One step. Returns false when the statement reported an error (IP then
+    // stays on it and the controller is not clocked).
+    bool Step();
+    // The automatic run: the first step is always made; then it stops when
+    // the row at the new IP has a breakpoint, a step fails, the run flag is
+    // cleared, or maxSteps steps were made. `steps` receives their number.
+    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr);
+    // The reset command of the main window.
+    void ResetKey();
+    // Stops a running automatic run at the end of its current step (Esc).
+    void StopRun() { runFlag_ = false; }
+    bool Running() const { return runFlag_; }
+
+    // ---- user actions on the front panel --------------------------------
+    // A matrix cell pressed ('0') or released ('1').
+    void SetMatrixCell(int row, int column, bool pressed);
+    // A click on the "Ctrl" box; in strobed mode ("^STB") a click that leaves
+    // it unchecked sends a strobe.
+    void ClickCtrl();
+    void SetShift(bool checked) { panel.ShiftChecked = checked; }
+    // The octal entry box: at most three characters, only 0..7 are kept.
+    void SetOctalEntry(std::string_view text);
+    // The generator settings as the settings dialog applies them.
+    void ApplyGeneratorSettings(int choice, bool codeGenerator);
+
+    // The scanned row of the input matrix for a scan value.
+    int ScannedRow(uint8_t scanValue) const;
+
+    Host& host() { return host_; }
+
+    MachineState m;
+    FrontPanel panel;
+    TRavx ravx;
+    Interpreter interp;
+    Program program;
+
+private:
+    void initialise();
+    void sampleReturnLines();
+
+    Host& host_;
+    bool runFlag_ = false;
+};
+
+}  // namespace ravx

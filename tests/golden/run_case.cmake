@@ -1,0 +1,28 @@
+# Runs one golden case: ravx-run --json on CASE_DIR/program.prg (with the
+# options in CASE_DIR/args and the script CASE_DIR/events when present) and
+# compares the output with CASE_DIR/expected.json.
+get_filename_component(case ${CASE_DIR} NAME)
+set(extra)
+if(EXISTS ${CASE_DIR}/args)
+  file(READ ${CASE_DIR}/args args_text)
+  string(STRIP "${args_text}" args_text)
+  separate_arguments(extra UNIX_COMMAND "${args_text}")
+endif()
+if(EXISTS ${CASE_DIR}/events)
+  list(APPEND extra --events ${CASE_DIR}/events)
+endif()
+if(EXISTS ${CASE_DIR}/firmware.dmp)
+  list(APPEND extra --firmware ${CASE_DIR}/firmware.dmp)
+endif()
+file(MAKE_DIRECTORY ${OUT_DIR})
+set(actual ${OUT_DIR}/${case}.json)
+execute_process(COMMAND ${RUNNER} ${extra} --json ${CASE_DIR}/program.prg
+  OUTPUT_FILE ${actual} ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "ravx-run failed (${rc}): ${err}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${actual} ${CASE_DIR}/expected.json RESULT_VARIABLE same)
+if(NOT same EQUAL 0)
+  execute_process(COMMAND diff -u ${CASE_DIR}/expected.json ${actual} OUTPUT_VARIABLE d)
+  message(FATAL_ERROR "output differs from expected.json:\n${d}")
+endif()

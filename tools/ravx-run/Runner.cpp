@@ -1,0 +1,384 @@
+#include "Runner.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "Json.h"
+#include "machine/_Asm_text.h"
+#include "mainwindow/FileError.h"
+#include "mainwindow/FirmwareFile.h"
+#include "mainwindow/ProgramFile.h"
+
+namespace ravx {
+
+const char* const kRunUsage =
+    "usage: ravx-run [options] PROGRAM.prg\n"
+    "  --firmware FILE.dmp   load a firmware dump after the program\n"
+    "  --steps N             perform at most N steps (default 100000)\n"
+    "  --events FILE         scripted user actions between steps\n"
+    "  --seed N              seed of the random source used at reset\n"
+    "  --zg 0|1|2|3          character generator choice\n"
+    "  --kg                  code generator connected\n"
+    "  --no-auto-release     key auto-release off\n"
+    "  --no-octal-strobe     octal strobe input off\n"
+    "  --json                print the final state as one JSON object\n";
+
+namespace {
+
+template <typename T>
+bool parseUnsigned(std::string_view s, T& out)
+{
+    if (s.empty())
+        return false;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && p == s.data() + s.size();
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        throw RunnerError("cannot read " + path);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string_view> words(std::string_view line)
+{
+    std::vector<std::string_view> w;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
+        std::size_t j = i;
+        while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\r')
+            ++j;
+        if (j > i)
+            w.push_back(line.substr(i, j - i));
+        i = j;
+    }
+    return w;
+}
+
+}  // namespace
+
+RunOptions ParseRunOptions(const std::vector<std::string>& args)
+{
+    RunOptions o;
+    auto needValue = [&](std::size_t& i) -> const std::string& {
+        if (i + 1 >= args.size())
+            throw RunnerError("option " + args[i] + " needs a value");
+        return args[++i];
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--firmware") {
+            o.firmware = needValue(i);
+        } else if (a == "--steps") {
+            if (!parseUnsigned(needValue(i), o.steps))
+                throw RunnerError("--steps needs a non-negative integer");
+        } else if (a == "--events") {
+            o.events = needValue(i);
+        } else if (a == "--seed") {
+            uint32_t s;
+            if (!parseUnsigned(needValue(i), s))
+                throw RunnerError("--seed needs an integer from 0 to 4294967295");
+            o.seed = s;
+        } else if (a == "--zg") {
+            const std::string& v = needValue(i);
+            if (v.size() != 1 || v[0] < '0' || v[0] > '3')
+                throw RunnerError("--zg needs 0, 1, 2 or 3");
+            o.zg = v[0] - '0';
+        } else if (a == "--kg") {
+            o.kg = true;
+        } else if (a == "--no-auto-release") {
+            o.autoRelease = false;
+        } else if (a == "--no-octal-strobe") {
+            o.octalStrobe = false;
+        } else if (a == "--json") {
+            o.json = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw RunnerError("unknown option " + a);
+        } else if (o.program.empty()) {
+            o.program = a;
+        } else {
+            throw RunnerError("only one program may be given");
+        }
+    }
+    if (o.program.empty())
+        throw RunnerError("no program given");
+    return o;
+}
+
+std::vector<ScriptEvent> ParseEvents(const std::string& text)
+{
+    std::vector<ScriptEvent> events;
+    std::istringstream in(text);
+    std::string raw;
+    int lineNo = 0;
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        std::string_view line(raw);
+        if (const auto hash = line.find('#'); hash != std::string_view::npos)
+            line = line.substr(0, hash);
+        const auto w = words(line);
+        if (w.empty())
+            continue;
+        auto bad = [&](const std::string& why) {
+            return RunnerError("events line " + std::to_string(lineNo) + ": " + why);
+        };
+        ScriptEvent e;
+        if (!parseUnsigned(w[0], e.step) || e.step == 0)
+            throw bad("the step number must be a positive integer");
+        if (w.size() < 2)
+            throw bad("missing action");
+        const std::string_view action = w[1];
+        auto onOff = [&](std::string_view v, std::string_view on, std::string_view off) {
+            if (v == on)
+                return true;
+            if (v == off)
+                return false;
+            throw bad("expected " + std::string(on) + " or " + std::string(off));
+        };
+        if (action == "key") {
+            if (w.size() != 5 || !parseUnsigned(w[2], e.row) || !parseUnsigned(w[3], e.column) || e.row > 7 ||
+                e.column > 7)
+                throw bad("expected: key ROW COL down|up (ROW and COL 0..7)");
+            e.kind = ScriptEvent::Key;
+            e.on = onOff(w[4], "down", "up");
+        } else if (action == "ctrl" || action == "shift") {
+            if (w.size() != 3)
+                throw bad("expected: " + std::string(action) + " on|off");
+            e.kind = action == "ctrl" ? ScriptEvent::Ctrl : ScriptEvent::Shift;
+            e.on = onOff(w[2], "on", "off");
+        } else if (action == "strobe") {
+            if (w.size() != 2)
+                throw bad("strobe takes no arguments");
+            e.kind = ScriptEvent::Strobe;
+        } else if (action == "octal") {
+            if (w.size() > 3)
+                throw bad("expected: octal TEXT");
+            e.kind = ScriptEvent::Octal;
+            e.text = w.size() == 3 ? std::string(w[2]) : std::string();
+        } else {
+            throw bad("unknown action " + std::string(action));
+        }
+        events.push_back(std::move(e));
+    }
+    // applied in step order, file order within a step
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.step < b.step; });
+    return events;
+}
+
+void RecordingHost::reportError(uint8_t code) { errors.push_back({step, sim ? sim->m.IP : uint16_t(0), code}); }
+
+void RecordingHost::processEvents()
+{
+    ++step;
+    while (nextEvent < events.size() && events[nextEvent].step <= step) {
+        const ScriptEvent& e = events[nextEvent++];
+        switch (e.kind) {
+        case ScriptEvent::Key:
+            sim->SetMatrixCell(e.row, e.column, e.on);
+            break;
+        case ScriptEvent::Ctrl:
+            if (sim->panel.CtrlChecked != e.on)
+                sim->ClickCtrl();
+            break;
+        case ScriptEvent::Shift:
+            sim->SetShift(e.on);
+            break;
+        case ScriptEvent::Strobe:
+            // the click pair: check, then uncheck
+            if (!sim->panel.CtrlChecked)
+                sim->ClickCtrl();
+            sim->ClickCtrl();
+            break;
+        case ScriptEvent::Octal:
+            sim->SetOctalEntry(e.text);
+            break;
+        }
+    }
+}
+
+Runner::Runner(const RunOptions& options) : options_(options), sim_(host_)
+{
+    host_.sim = &sim_;
+    if (!options_.events.empty())
+        host_.events = ParseEvents(readWholeFile(options_.events));
+    if (options_.seed)
+        sim_.ravx.Seed(*options_.seed);
+    sim_.panel.AutoRelease = options_.autoRelease;
+    sim_.panel.OctalStrobe = options_.octalStrobe;
+    sim_.ApplyGeneratorSettings(options_.zg, options_.kg);
+
+    // what "Открыть программу" does: marks cleared, file read, then reset
+    try {
+        const ProgramFileHeader h = ReadProgramFile(options_.program, sim_.program);
+        sim_.m.InterruptAddress = h.interruptAddress;
+        sim_.ravx.PortBase = h.portBase;
+    } catch (const FileError& e) {
+        throw RunnerError(options_.program + ": " + e.what());
+    }
+    sim_.ResetKey();
+    if (!options_.firmware.empty()) {
+        try {
+            ReadFirmwareFile(options_.firmware, FirmwareTablesOf(sim_.ravx, sim_.m));
+        } catch (const FileError& e) {
+            throw RunnerError(options_.firmware + ": " + e.what());
+        }
+    }
+    host_.errors.clear();
+    host_.step = 0;
+}
+
+RunResult Runner::Run()
+{
+    RunResult r;
+    if (options_.steps > 0)
+        r.stop = sim_.Run(options_.steps, &r.steps);
+    return r;
+}
+
+const char* RunStopName(RunStop s)
+{
+    switch (s) {
+    case RunStop::Breakpoint: return "breakpoint";
+    case RunStop::Error: return "error";
+    case RunStop::Stopped:
+    case RunStop::Steps: return "steps";
+    }
+    return "steps";
+}
+
+namespace {
+const char* modeName(const TRavx& c)
+{
+    if (c.ModeRollover)
+        return "rollover";
+    if (c.ModeSensor)
+        return "sensor";
+    if (c.ModeStrobed)
+        return "strobed";
+    return "lockout";
+}
+}  // namespace
+
+std::string Runner::Json(const RunResult& r) const
+{
+    const MachineState& m = sim_.m;
+    const TRavx& c = sim_.ravx;
+    const FrontPanel& p = sim_.panel;
+    JsonWriter j(true);
+    j.beginObject();
+    j.key("steps").value(r.steps);
+    j.key("stop").value(RunStopName(r.stop));
+    j.key("errors").beginArray();
+    for (const ErrorRecord& e : host_.errors) {
+        j.beginObject(true);
+        j.key("step").value(e.step).key("ip").value(unsigned{e.ip}).key("code").value(unsigned{e.code});
+        j.endObject();
+    }
+    j.endArray();
+    j.key("ax").value(unsigned{m.AX}).key("bx").value(unsigned{m.BX}).key("cx").value(unsigned{m.CX});
+    j.key("dx").value(unsigned{m.DX}).key("di").value(unsigned{m.DI}).key("si").value(unsigned{m.SI});
+    j.key("sp").value(unsigned{m.SP}).key("ip").value(unsigned{m.IP});
+    j.key("af").value(unsigned{m.AF}).key("zf").value(int{m.ZF}).key("sf").value(int{m.SF});
+    j.key("pf").value(int{m.PF}).key("if").value(int{m.IF});
+    j.key("errorCode").value(unsigned{m.ErrorCode}).key("errorCounter").value(unsigned{m.ErrorCounter});
+    j.key("interruptAddress").value(unsigned{m.InterruptAddress});
+    j.key("ram").beginObject();
+    for (int a = 0; a < kRamCells; ++a)
+        if (m.Ram[a] != 0)
+            j.key(std::to_string(a)).value(unsigned{m.Ram[a]});
+    j.endObject();
+    j.key("stack").beginArray(true);
+    for (unsigned i = static_cast<unsigned>(m.SP) + 1; i <= kStackEmpty; ++i)
+        j.value(unsigned{m.Stack[i]});
+    j.endArray();
+
+    j.key("controller").beginObject();
+    j.key("portBase").value(unsigned{c.PortBase});
+    j.key("displayRam").beginArray(true);
+    for (uint8_t v : c.DisplayRam)
+        j.value(unsigned{v});
+    j.endArray();
+    j.key("sensorRam").beginArray(true);
+    for (uint8_t v : c.SensorRam)
+        j.value(unsigned{v});
+    j.endArray();
+    j.key("fifoCount").value(unsigned{c.FifoCount}).key("fifoReadPtr").value(unsigned{c.FifoReadPtr});
+    j.key("fifoWritePtr").value(unsigned{c.FifoWritePtr}).key("ramAddress").value(unsigned{c.RamAddress});
+    j.key("intLine").value(int{c.IntLine}).key("scanCounter").value(unsigned{c.ScanCounter});
+    j.key("mode").value(modeName(c)).key("clearing").value(int{c.Clearing});
+    j.endObject();
+
+    j.key("labels").beginObject();
+    auto label = [&](const char* name, const Label& l) { j.key(name).value(l.view()); };
+    label("CS", p.CS);
+    label("D", p.D);
+    label("RetC", p.RetC);
+    label("OUTAC", p.OUTAC);
+    label("OutBC", p.OutBC);
+    label("S30C", p.S30C);
+    label("intC", p.intC);
+    label("BDC", p.BDC);
+    label("RgAC", p.RgAC);
+    label("IncLab", p.IncLab);
+    label("STk", p.STk);
+    label("Stg", p.Stg);
+    label("Sthv", p.Sthv);
+    label("PSWLab", p.PSWLab);
+    label("CyclC", p.CyclC);
+    for (int i = 0; i < 8; ++i)
+        label(("C" + std::to_string(i)).c_str(), p.C[i]);
+    j.key("CWLab").value(p.CWLabVisible ? p.CWLab.view() : std::string_view());
+    label("ZGOutL", p.ZGOutL);
+    label("ZGOutL1", p.ZGOutL1);
+    label("KodL", p.KodL);
+    label("NumZGL", p.NumZGL);
+    j.endObject();
+
+    j.key("indicators").beginArray();
+    for (int row = 0; row < p.DGridRows; ++row) {
+        j.beginArray(true);
+        for (int col = 0; col < p.DGridCols; ++col)
+            j.value(p.Indicator[row][col].view());
+        j.endArray();
+    }
+    j.endArray();
+    j.key("matrix").beginArray();
+    for (int row = 0; row < p.MatrixRows; ++row)
+        j.value(std::string_view(p.Matrix[row].data(), kMatrixSize));
+    j.endArray();
+    j.endObject();
+    return j.str() + "\n";
+}
+
+std::string Runner::Summary(const RunResult& r) const
+{
+    const MachineState& m = sim_.m;
+    std::ostringstream s;
+    s << "steps: " << r.steps << ", stopped by " << RunStopName(r.stop) << "\n";
+    s << "IP=" << RowAddressText(m.IP) << "  AX=" << hex4(m.AX).view() << " BX=" << hex4(m.BX).view()
+      << " CX=" << hex4(m.CX).view() << " DX=" << hex4(m.DX).view() << " DI=" << hex4(m.DI).view()
+      << " SI=" << hex4(m.SI).view() << " SP=" << hex4(2u * m.SP).view() << "\n";
+    s << "ZF=" << m.ZF << " SF=" << m.SF << " PF=" << m.PF << " IF=" << m.IF << "\n";
+    s << "errors: " << host_.errors.size();
+    for (const ErrorRecord& e : host_.errors)
+        s << "  [step " << e.step << ", row " << RowAddressText(e.ip) << ", error " << unsigned{e.code} << "]";
+    s << "\n";
+    const TRavx& c = sim_.ravx;
+    s << "controller: mode " << modeName(c) << ", INT " << c.IntLine << ", FIFO " << unsigned{c.FifoCount}
+      << ", display RAM";
+    for (uint8_t v : c.DisplayRam)
+        s << ' ' << hex2(v).view();
+    s << "\n";
+    return s.str();
+}
+
+}  // namespace ravx

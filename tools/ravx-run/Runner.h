@@ -1,0 +1,91 @@
+// The headless runner: loads a program (and firmware), applies scripted user
+// actions between steps, runs on the application's step driver and reports
+// the final state.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "mainwindow/Simulator.h"
+
+namespace ravx {
+
+// A bad option, an unreadable file or a bad events script.
+class RunnerError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct RunOptions {
+    std::string program;
+    std::string firmware;
+    std::string events;
+    uint64_t steps = 100000;
+    std::optional<uint32_t> seed;
+    int zg = 0;
+    bool kg = false;
+    bool autoRelease = true;
+    bool octalStrobe = true;
+    bool json = false;
+};
+
+// Parses the command line (without the program name).
+RunOptions ParseRunOptions(const std::vector<std::string>& args);
+extern const char* const kRunUsage;
+
+struct ScriptEvent {
+    enum Kind { Key, Ctrl, Shift, Strobe, Octal };
+    uint64_t step = 0;
+    Kind kind = Key;
+    int row = 0;
+    int column = 0;
+    bool on = false;  // key down, ctrl/shift on
+    std::string text;
+};
+
+// Parses an events script; a bad line throws RunnerError naming its number.
+std::vector<ScriptEvent> ParseEvents(const std::string& text);
+
+struct ErrorRecord {
+    uint64_t step;
+    uint16_t ip;
+    uint8_t code;
+};
+
+class RecordingHost : public Host {
+public:
+    void reportError(uint8_t code) override;
+    void processEvents() override;
+
+    Simulator* sim = nullptr;
+    uint64_t step = 0;  // number of the step in progress (1-based)
+    std::vector<ScriptEvent> events;
+    std::size_t nextEvent = 0;
+    std::vector<ErrorRecord> errors;
+};
+
+struct RunResult {
+    uint64_t steps = 0;
+    RunStop stop = RunStop::Steps;
+};
+
+class Runner {
+public:
+    explicit Runner(const RunOptions& options);
+    RunResult Run();
+    std::string Json(const RunResult& r) const;
+    std::string Summary(const RunResult& r) const;
+    Simulator& sim() { return sim_; }
+
+private:
+    RunOptions options_;
+    RecordingHost host_;
+    Simulator sim_;
+};
+
+const char* RunStopName(RunStop s);
+
+}  // namespace ravx
