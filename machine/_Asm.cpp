@@ -47,22 +47,18 @@ void splitTerms(std::string_view inner, char sep, char* a, std::size_t& na, char
 
 }  // namespace
 
-void Interpreter::Execute(std::string_view text)
+ParsedStatement SplitStatement(std::string_view text, char (&buf)[kStatementBuffer])
 {
-    m_.ErrorCode = 0;
     text = cutStatement(text);
-
-    // Normalise: upper-case Latin letters, drop leading blanks, keep the
-    // first blank after the mnemonic as the separator, drop all later blanks.
-    char buf[kMaxStatementChars * 4 + 1];
-    std::size_t n = 0, sep = std::string_view::npos;
+    constexpr std::size_t npos = std::string_view::npos;
+    std::size_t n = 0, sep = npos, comma = npos;
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
     for (; i < text.size(); ++i) {
         char c = text[i];
         if (c == ' ') {
-            if (sep == std::string_view::npos) {
+            if (sep == npos) {
                 sep = n;
                 buf[n++] = ' ';
             }
@@ -70,18 +66,30 @@ void Interpreter::Execute(std::string_view text)
         }
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
+        else if (c == ',' && sep != npos && comma == npos)
+            comma = n;
         buf[n++] = c;
     }
-    const std::string_view norm(buf, n);
-    const std::string_view mnemonic = norm.substr(0, sep);
-    std::string_view op1, op2;
-    if (sep != std::string_view::npos) {
-        const std::string_view ops = norm.substr(sep + 1);
-        const std::size_t comma = ops.find(',');
-        op1 = ops.substr(0, comma);
-        if (comma != std::string_view::npos)
-            op2 = ops.substr(comma + 1);
+    ParsedStatement p;
+    if (sep == npos) {
+        p.mnemonic = std::string_view(buf, n);
+        return p;
     }
+    p.mnemonic = std::string_view(buf, sep);
+    if (comma == npos) {
+        p.op1 = std::string_view(buf + sep + 1, n - sep - 1);
+    } else {
+        p.op1 = std::string_view(buf + sep + 1, comma - sep - 1);
+        p.op2 = std::string_view(buf + comma + 1, n - comma - 1);
+    }
+    return p;
+}
+
+void Interpreter::Execute(std::string_view text)
+{
+    m_.ErrorCode = 0;
+    char buf[kStatementBuffer];
+    const auto [mnemonic, op1, op2] = SplitStatement(text, buf);
 
     if (mnemonic.empty()) {
         report(kErrNoCommand);

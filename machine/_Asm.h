@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -77,6 +78,15 @@ NumberResult ReadDecimal(std::string_view text, uint32_t max);
 NumberResult ReadNumber(std::string_view text, uint32_t max);
 
 // ---- the statement executor ---------------------------------------------
+
+// A statement split into its parts; the views point into the caller's buffer.
+struct ParsedStatement {
+    std::string_view mnemonic, op1, op2;
+};
+constexpr std::size_t kStatementBuffer = 255 * 4 + 1;
+// Normalises a statement (upper-case Latin letters, blanks dropped except the
+// separator after the mnemonic, cut to 255 characters) and splits it.
+ParsedStatement SplitStatement(std::string_view text, char (&buf)[kStatementBuffer]);
 
 struct Operand {
     uint16_t value = 0;

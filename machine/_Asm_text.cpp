@@ -1,5 +1,7 @@
 #include "_Asm_text.h"
 
+#include <cstring>
+
 namespace ravx {
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -27,11 +29,25 @@ ShortText oct3(unsigned v)
 
 ShortText binN(unsigned v, int n)
 {
+    // the panels show several of these on every step: four digits at a time
+    static constexpr char kNibbles[16][4] = {
+        {'0', '0', '0', '0'}, {'0', '0', '0', '1'}, {'0', '0', '1', '0'}, {'0', '0', '1', '1'},
+        {'0', '1', '0', '0'}, {'0', '1', '0', '1'}, {'0', '1', '1', '0'}, {'0', '1', '1', '1'},
+        {'1', '0', '0', '0'}, {'1', '0', '0', '1'}, {'1', '0', '1', '0'}, {'1', '0', '1', '1'},
+        {'1', '1', '0', '0'}, {'1', '1', '0', '1'}, {'1', '1', '1', '0'}, {'1', '1', '1', '1'},
+    };
     char s[16];
     if (n > 16)
         n = 16;
-    for (int i = 0; i < n; ++i)
-        s[i] = (v >> (n - 1 - i)) & 1 ? '1' : '0';
+    if (n == 8) {
+        std::memcpy(s, kNibbles[(v >> 4) & 0xF], 4);
+        std::memcpy(s + 4, kNibbles[v & 0xF], 4);
+    } else if (n == 4) {
+        std::memcpy(s, kNibbles[v & 0xF], 4);
+    } else {
+        for (int i = 0; i < n; ++i)
+            s[i] = (v >> (n - 1 - i)) & 1 ? '1' : '0';
+    }
     return ShortText(std::string_view(s, static_cast<std::size_t>(n)));
 }
 

@@ -16,8 +16,8 @@ namespace {
 enum class Field { Zg1, Zg2, Zg3, Zg4, Kg, RamHigh, RamLow };
 
 // The bytes of one index, in file order, for each block of indexes.
-constexpr std::array kAllTablesFields = {Field::Zg1,     Field::Zg2,   Field::Zg3, Field::Zg4,
-                                         Field::Kg,      Field::RamHigh, Field::RamLow};
+constexpr std::array kAllTablesFields = {Field::Zg1, Field::Zg2,     Field::Zg3,   Field::Zg4,
+                                         Field::Kg,  Field::RamHigh, Field::RamLow};
 constexpr std::array kLongTablesFields = {Field::Zg1, Field::Zg2, Field::Kg, Field::RamHigh, Field::RamLow};
 constexpr std::array kRamFields = {Field::RamHigh, Field::RamLow};
 

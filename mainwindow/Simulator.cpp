@@ -1,5 +1,8 @@
 #include "Simulator.h"
 
+#include <bit>
+#include <cstring>
+
 #include "../controller/Timer_chars.h"
 #include "../machine/_Asm_text.h"
 
@@ -105,10 +108,11 @@ void Simulator::sampleReturnLines()
     const int row = ScannedRow(scan);
     if (!ravx.ModeStrobed)
         panel.MatrixSelectedRow = row;
-    uint8_t r = 0;
-    for (int c = 0; c < kMatrixSize; ++c)
-        if (panel.Matrix[row][c] == '1')
-            r |= static_cast<uint8_t>(1u << c);
+    // cells hold '1' (0x31) or '0' (0x30): gather the eight low bits at once
+    uint64_t cells;
+    std::memcpy(&cells, panel.Matrix[row].data(), sizeof cells);
+    static_assert(std::endian::native == std::endian::little, "cell c is byte c of the word");
+    uint8_t r = static_cast<uint8_t>(((cells & 0x0101010101010101ULL) * 0x0102040810204080ULL) >> 56);
     if (ravx.ModeStrobed) {
         // complemented and bit-reversed: column 0 becomes bit 7, a pressed cell a 1
         const uint8_t inv = static_cast<uint8_t>(~r);
