@@ -288,6 +288,8 @@ void TRavx::handleCw6Frozen()
     panel_->OUTAC = bin4(OutA >> 4);
     panel_->OutBC = bin4(OutB);
     DisplayFrozen = true;
+    for (uint8_t column = 0; column < kDisplayPositions; ++column)
+        DrawIndicator(column);
     panel_->BDC = "0";
 }
 
@@ -406,16 +408,6 @@ uint8_t TRavx::dataRead(uint8_t al)
     showRga();
     UpdateFifoWriteEnable();
     return result;
-}
-
-void TRavx::ComputeOutputs(uint8_t position)
-{
-    const uint8_t blank = ClearCode();
-    const uint8_t entry = DisplayRam[position & 0x0F];
-    OutA = (BlankA ? blank : entry) & 0xF0;
-    OutB = (BlankB ? blank : entry) & 0x0F;
-    panel_->OutBC = bin4(OutB);
-    panel_->OUTAC = bin4(OutA >> 4);
 }
 
 void TRavx::UpdateFifoWriteEnable()
@@ -589,6 +581,18 @@ void TRavx::Tick()
     DisplayPos = scan;
     if (!Display16 || DecodedScan)
         DisplayPos = ScanRow;
+
+    CountKeys();
+    if (ModeLockout || ModeRollover)
+        Debounce();
+    if (Clearing)
+        ClearStep();
+    if (ModeSensor)
+        SensorScan();
+    if (ModeStrobed && StrobePending)
+        TakeStrobe();
+    RefreshDisplayPosition();
+    UpdateInt();
     ShowStatus();
 }
 

@@ -177,9 +177,27 @@ private:
     void showCwLab(int n);
     void updateBd();
     void showRga();
-    // the output half of the cycle and the display read
+    // the input half of the cycle (Timer_input.cpp)
+    void CountKeys();
+    void Debounce();
+    void StoreKey();
+    void SensorScan();
+    void TakeStrobe();
+    void UpdateInt();
+    // the output half of the cycle (Timer_display.cpp)
+    void ClearStep();
+    uint8_t IndicatorColumn() const;
+    void RefreshDisplayPosition();
+
+public:
+    // Sets OutA/OutB for a display RAM position, blanking applied.
     void ComputeOutputs(uint8_t position);
+    // Draws one indicator column from OutA/OutB through the connected generator.
+    void DrawIndicator(uint8_t column);
+    // The FIFO write-enable rule.
     void UpdateFifoWriteEnable();
+
+private:
 
     MachineState* m_;
     FrontPanel* panel_;

@@ -68,6 +68,20 @@ void Simulator::ClickCtrl()
         ravx.StrobePending = true;
 }
 
+void Simulator::PreviewCell(int row, int column)
+{
+    if (ravx.ModeStrobed) {
+        panel.MGridNum = "";
+        return;
+    }
+    unsigned code = static_cast<unsigned>(column + 8 * row);
+    if (panel.ShiftChecked)
+        code += 0x40;
+    if (panel.CtrlChecked)
+        code += 0x80;
+    panel.MGridNum = oct3(code);
+}
+
 void Simulator::SetOctalEntry(std::string_view text)
 {
     Label t;
@@ -164,7 +178,8 @@ bool Simulator::Step()
     ravx.ScanCounter = static_cast<uint16_t>(ravx.ScanCounter + kScanStep);
     if (ravx.ScanCounter >= kScanWrap)
         ravx.ScanCounter = 0;
-    return true;
+    // the controller's cycle can report too (a strobed value above 377 octal)
+    return m.ErrorCode == 0;
 }
 
 RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps)

@@ -20,8 +20,9 @@ public:
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    // One step. Returns false when the statement reported an error (IP then
-    // stays on it and the controller is not clocked).
+    // One step. Returns false when an error was reported: by the statement
+    // (IP then stays on it and the controller is not clocked) or by the
+    // controller's cycle.
     bool Step();
     // The automatic run: the first step is always made; then it stops when
     // the row at the new IP has a breakpoint, a step fails, the run flag is
@@ -40,6 +41,9 @@ public:
     // it unchecked sends a strobe.
     void ClickCtrl();
     void SetShift(bool checked) { panel.ShiftChecked = checked; }
+    // The preview code under the matrix: the key code the cell would give
+    // (emptied in strobed mode).
+    void PreviewCell(int row, int column);
     // The octal entry box: at most three characters, only 0..7 are kept.
     void SetOctalEntry(std::string_view text);
     // The generator settings as the settings dialog applies them.

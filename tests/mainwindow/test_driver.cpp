@@ -71,6 +71,7 @@ TEST(Step, InterruptIsTakenOnlyWithIfAndNotWhileSensorServiceRuns)
     r.load({"nop", "nop", "nop"});
     r.sim.program.rows[100].statement = "nop";
     r.c.IntLine = true;
+    r.c.FifoCount = 1;  // a key waits, so INT stays up
     r.m.IF = false;
     ASSERT_TRUE(r.sim.Step());
     EXPECT_EQ(r.m.IP, 1);
