@@ -24,6 +24,30 @@ std::string CentredStatement(std::string_view statement)
     return std::string(pad, ' ') + std::string(statement);
 }
 
+std::string RegisterText(const MachineState& m, PanelRegister r, RegisterMode mode)
+{
+    static const char* const kLowNames[] = {" AL", " BL", " CL", " DL"};
+    uint16_t v = 0;
+    switch (r) {
+    case PanelRegister::AX: v = m.AX; break;
+    case PanelRegister::BX: v = m.BX; break;
+    case PanelRegister::CX: v = m.CX; break;
+    case PanelRegister::DX: v = m.DX; break;
+    case PanelRegister::DI: v = m.DI; break;
+    case PanelRegister::SI: v = m.SI; break;
+    case PanelRegister::SP: v = static_cast<uint16_t>(2u * m.SP); break;
+    case PanelRegister::IP: v = m.IP; break;
+    }
+    std::string t = hex4(v).str();
+    const int index = static_cast<int>(r);
+    if (index <= static_cast<int>(PanelRegister::DX) && mode != RegisterMode::None) {
+        t += ' ';
+        t += (mode == RegisterMode::Octal ? oct3(v & 0xFF) : bin8(v & 0xFF)).view();
+        t += kLowNames[index];
+    }
+    return t;
+}
+
 Simulator::Simulator(Host& host) : ravx(m, panel, host), interp(m, ravx, panel, host), host_(host)
 {
     initialise();
@@ -182,7 +206,7 @@ bool Simulator::Step()
     return m.ErrorCode == 0;
 }
 
-RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps)
+RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<void()>& afterStep)
 {
     uint64_t n = 0;
     RunStop why = RunStop::Steps;
@@ -190,6 +214,8 @@ RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps)
     while (n < maxSteps) {
         const bool ok = Step();
         ++n;
+        if (afterStep)
+            afterStep();
         if (!ok) {
             why = RunStop::Error;
             break;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "../controller/FrontPanel.h"
 #include "../controller/Timer.h"
@@ -13,6 +15,12 @@
 namespace ravx {
 
 enum class RunStop { Steps, Breakpoint, Error, Stopped };
+
+// The register display modes of the processor panel.
+enum class RegisterMode { Octal = 0, Binary = 1, None = 2 };
+enum class PanelRegister { AX, BX, CX, DX, DI, SI, SP, IP };
+// The text of a register's value label ("1234 064 AL" in octal mode).
+std::string RegisterText(const MachineState& m, PanelRegister r, RegisterMode mode);
 
 class Simulator {
 public:
@@ -27,7 +35,9 @@ public:
     // The automatic run: the first step is always made; then it stops when
     // the row at the new IP has a breakpoint, a step fails, the run flag is
     // cleared, or maxSteps steps were made. `steps` receives their number.
-    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr);
+    // `afterStep`, when given, is called after every step (the application
+    // refreshes its panels there).
+    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr, const std::function<void()>& afterStep = {});
     // The reset command of the main window.
     void ResetKey();
     // Stops a running automatic run at the end of its current step (Esc).

@@ -1,37 +1,283 @@
 #include "Unit1.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
-#include <QVBoxLayout>
+#include <QScreen>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QTimer>
 
-#include "../machine/_Asm_errors.h"
+#include "../machine/Unit2.h"
 #include "../machine/_Asm_text.h"
+#include "Unit1_widgets.h"
 
 namespace ravx {
+namespace {
+constexpr int kRefreshMs = 15;  // about one frame of a 60 Hz screen
+}  // namespace
 
-TForm1::TForm1() : sim_(std::make_unique<Simulator>(*static_cast<Host*>(this)))
+TForm1::TForm1(const std::function<void(const QString&)>& progress)
 {
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QStringLiteral("ПККИ RAVX"));
+    sim_ = std::make_unique<Simulator>(*static_cast<Host*>(this));
+    errW_ = new TErrW(this);
+
+    if (progress)
+        progress(QStringLiteral("Инициализация переменных"));
     auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    state_ = new QLabel(central);
-    state_->setAlignment(Qt::AlignCenter);
-    const QString ip = QString::fromStdString(RowAddressText(sim_->m.IP));
-    state_->setText(QStringLiteral("ПККИ RAVX\nМашина сброшена: IP = %1, порт %2h.\n"
-                                   "Панели главного окна появятся в следующей версии.")
-                        .arg(ip, QString::fromStdString(hex2(sim_->ravx.PortBase).str())));
-    layout->addWidget(state_);
+    central->setMinimumSize(632, 427);
     setCentralWidget(central);
-    resize(640, 480);
+    buildMenu();
+    buildGrid();
+    strip_ = new QWidget(central);
+    strip_->setGeometry(0, 157, 632, 270);
+    buildPanels(strip_);
+    if (progress)
+        progress(QString());
+
+    ResetKey();
+    if (progress)
+        progress(QString());
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->availableGeometry();
+        if (screen->geometry().height() == 480)
+            move(r.left() + (r.width() - 640) / 2, -20);
+        else
+            move(r.center() - QPoint(320, 250));
+    }
+    qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { qApp->removeEventFilter(this); }
+
+QAction* TForm1::actionNamed(const QString& caption) const
+{
+    for (QAction* a : actions_)
+        if (a->text() == caption)
+            return a;
+    return nullptr;
+}
+
+void TForm1::buildMenu()
+{
+    struct Item {
+        const char* caption;
+        QKeySequence key;
+        void (TForm1::*handler)();
+    };
+    auto addMenu = [this](const char* title, std::initializer_list<Item> items) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title));
+        for (const Item& it : items) {
+            QAction* a = menu->addAction(QString::fromUtf8(it.caption));
+            a->setShortcut(it.key);
+            a->setShortcutContext(Qt::WindowShortcut);
+            if (it.handler)
+                connect(a, &QAction::triggered, this, it.handler);
+            actions_.push_back(a);
+        }
+        return menu;
+    };
+    addMenu("Файл", {{"Открыть программу", QKeySequence(Qt::Key_F3), nullptr},
+                     {"Загрузить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F3), nullptr},
+                     {"Сохранить программу", QKeySequence(Qt::Key_F2), nullptr},
+                     {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), nullptr},
+                     {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), nullptr},
+                     {"Выход", QKeySequence(), &TForm1::N5Click}});
+    addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), nullptr},
+                       {"Вставить", QKeySequence(Qt::SHIFT | Qt::Key_Insert), nullptr},
+                       {"Удалить", QKeySequence(Qt::CTRL | Qt::Key_Delete), nullptr},
+                       {"Вставить строку", QKeySequence(Qt::CTRL | Qt::Key_N), nullptr},
+                       {"Удалить строку", QKeySequence(Qt::CTRL | Qt::Key_Y), nullptr}});
+    addMenu("Просмотр", {{"Просмотр стека", QKeySequence(), nullptr},
+                         {"Просмотр ОЗУ данных", QKeySequence(), nullptr},
+                         {"Просмотр ОЗУ индикации", QKeySequence(), nullptr},
+                         {"Просмотр заданий", QKeySequence(), nullptr},
+                         {"Результаты теста", QKeySequence(Qt::Key_F5), nullptr}});
+    // items 3 and 4 are spelled with a Latin "a", as the laboratory knows them
+    QMenu* fill = addMenu("Заполнение", {{"Знакогенератор 1", QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr},
+                                         {"Знакогенератор 2", QKeySequence(Qt::SHIFT | Qt::Key_F2), nullptr},
+                                         {"Знакогенерaтор 3", QKeySequence(Qt::SHIFT | Qt::Key_F3), nullptr},
+                                         {"Знакогенерaтор 4", QKeySequence(Qt::SHIFT | Qt::Key_F4), nullptr},
+                                         {"ОЗУ данных", QKeySequence(Qt::SHIFT | Qt::Key_F5), nullptr},
+                                         {"Кодогенератор", QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr},
+                                         {"Скрыть", QKeySequence(Qt::CTRL | Qt::Key_F5), nullptr}});
+    // "Скрыть" is hidden but answers to its key; a hidden action's shortcut
+    // would not, so a window shortcut triggers it.
+    QAction* hide = actions_.back();
+    hide->setVisible(false);
+    auto* hideKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5), this);
+    connect(hideKey, &QShortcut::activated, hide, &QAction::trigger);
+    (void)fill;
+    addMenu("Запуск", {{"Один шаг", QKeySequence(Qt::Key_F8), &TForm1::BitBtn1Click},
+                       {"Автоматически", QKeySequence(Qt::CTRL | Qt::Key_F9), &TForm1::N29Click},
+                       {"Быстро", QKeySequence(Qt::CTRL | Qt::Key_F10), &TForm1::N48Click},
+                       {"Точка останова", QKeySequence(Qt::CTRL | Qt::Key_F8), &TForm1::N32Click},
+                       {"Убрать все точки останова", QKeySequence(), &TForm1::N33Click},
+                       {"Сброс", QKeySequence(Qt::Key_F9), &TForm1::ResetKey}});
+    addMenu("Настройка", {{"Работа программы", QKeySequence(), nullptr}, {"Генерация отчета", QKeySequence(), nullptr}});
+    addMenu("Помощь", {{"Помощь", QKeySequence(Qt::Key_F1), nullptr},
+                       {"Задание", QKeySequence(Qt::CTRL | Qt::Key_F1), nullptr},
+                       {"О программе", QKeySequence(), nullptr}});
+}
+
+// ---- simulation commands -----------------------------------------------------
+
+void TForm1::BitBtn1Click()
+{
+    sim_->Step();
+    afterStep();
+}
+
+void TForm1::afterStep()
+{
+    ShowState();
+    positionGridOnIp();
+}
+
+void TForm1::N29Click() { runAutomatic(false); }
+void TForm1::N48Click() { runAutomatic(true); }
+
+void TForm1::runAutomatic(bool fast)
+{
+    if (sim_->Running())
+        return;  // one run at a time
+    if (fast) {
+        FastLabel->show();
+        FastLabel->raise();
+        FastLabel->repaint();
+        setUpdatesEnabled(false);
+        sim_->Run(UINT64_MAX);
+        setUpdatesEnabled(true);
+        FastLabel->hide();
+        afterStep();
+        update();
+    } else {
+        // Every step processes pending events; the panels are brought up to
+        // date as often as a screen can show them, and always at the end.
+        QElapsedTimer shown;
+        shown.start();
+        sim_->Run(UINT64_MAX, nullptr, [this, &shown] {
+            if (shown.elapsed() >= kRefreshMs) {
+                afterStep();
+                shown.restart();
+            }
+        });
+        afterStep();
+    }
+}
+
+void TForm1::N32Click()
+{
+    const int row = Grid1->currentRow();
+    if (row < 0 || row >= kStatementRows)
+        return;
+    sim_->program.ToggleBreakpoint(static_cast<uint16_t>(row));
+    refreshBreakpoint(row);
+}
+
+void TForm1::N33Click()
+{
+    sim_->program.ClearBreakpoints();
+    for (int a = 0; a < kStatementRows; ++a)
+        refreshBreakpoint(a);
+    Grid1->viewport()->update();
+}
+
+void TForm1::ResetKey()
+{
+    sim_->ResetKey();
+    ShowState();
+    positionGridOnIp();
+}
+
+void TForm1::N5Click() { close(); }
+
+// ---- the host --------------------------------------------------------------------
 
 void TForm1::reportError(uint8_t code)
 {
-    const auto lines = ErrorMessage(code);
-    QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                         QString::fromStdString(lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3]));
+    // the panels show the state the error was found in before the window blocks
+    ShowState();
+    errW_->ShowError(code);
+}
+
+void TForm1::beep() { QApplication::beep(); }
+
+void TForm1::processEvents() { QCoreApplication::processEvents(); }
+
+// ---- events ----------------------------------------------------------------------
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        // the window previews every key: Esc stops a run
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this)
+            sim_->StopRun();
+    }
+    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this && w->property("ravxSteps").toBool()) {
+            BitBtn1Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (firstShow_) {
+        firstShow_ = false;
+        QTimer::singleShot(0, this, &TForm1::FormShow);
+    }
+}
+
+void TForm1::FormShow()
+{
+    // The entry test and the settings dialog come with their own windows;
+    // until then the working place keeps the default settings (group 1,
+    // machine 1), which the settings dialog's "Ввод" would apply.
+    sim_->ravx.PortBase = 0x2A;
+    sim_->ApplyGeneratorSettings(0, false);
+    ShowState();
+    QMessageBox::information(this, windowTitle(),
+                             QStringLiteral("Номер порта ввода/вывода для работы: ") +
+                                 QString::fromStdString(hex2(sim_->ravx.PortBase).str()) + QStringLiteral("(Hex)"));
+}
+
+void TForm1::closeEvent(QCloseEvent* e)
+{
+    if (sim_->Running()) {
+        // the run loop is below us on the stack: stop it first, close after
+        sim_->StopRun();
+        e->ignore();
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    QMainWindow::closeEvent(e);
+}
+
+void TForm1::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    if (!strip_ || !centralWidget())
+        return;
+    // the panels stay along the bottom edge; the program grid takes the rest
+    const int h = centralWidget()->height();
+    strip_->move(0, h - 270);
+    Grid1->setGeometry(0, 0, 632, h - 271);
 }
 
 }  // namespace ravx

@@ -1,26 +1,132 @@
-// The main window.
+// The main window: the program grid, every state panel, the menus and the
+// simulation commands. It shows the simulator's front panel and forwards the
+// user's actions; the machine itself lives in the core.
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
+#include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "Simulator.h"
 
+class QAction;
+class QCheckBox;
+class QFrame;
 class QLabel;
+class QLineEdit;
+class QMenu;
+class QTableWidget;
+class QTableWidgetItem;
 
 namespace ravx {
 
-class TForm1 : public QMainWindow, private Host {
+class TErrW;
+class MatrixView;
+class IndicatorView;
+class FlagsView;
+
+class TForm1 : public QMainWindow, public Host {
     Q_OBJECT
 public:
-    TForm1();
+    // `progress` is stepped three times during the initialisation, as the
+    // splash window shows it.
+    explicit TForm1(const std::function<void(const QString&)>& progress = {});
     ~TForm1() override;
 
+    Simulator& sim() { return *sim_; }
+    TErrW* errorWindow() { return errW_; }
+
+    // ---- the commands of the menu "Запуск" ----
+    void BitBtn1Click();  // one step
+    void N29Click();      // automatic run
+    void N48Click();      // fast run
+    void N32Click();      // toggle the breakpoint of the cursor row
+    void N33Click();      // clear all breakpoints
+    void ResetKey();
+    void N5Click();  // exit
+
+    // Refreshes every panel from the core.
+    void ShowState();
+    void ShowRegs();
+
+    // Widgets the tests and other windows reach.
+    QTableWidget* Grid1 = nullptr;
+    QTableWidget* G1 = nullptr;
+    MatrixView* MGrid = nullptr;
+    IndicatorView* DGrid = nullptr;
+    QFrame* IndicatorPanel = nullptr;
+    FlagsView* FlGrid = nullptr;
+    QCheckBox* CtrlB = nullptr;
+    QCheckBox* ShftB = nullptr;
+    QLineEdit* STRInp = nullptr;
+    QLabel* FastLabel = nullptr;
+    QLabel* CWLab = nullptr;
+    QLabel* labelNamed(const QString& name) const;
+    QAction* actionNamed(const QString& caption) const;
+    RegisterMode registerMode = RegisterMode::Octal;
+    bool mouseFocus = false;  // "Смена фокуса ввода мышью"
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
+    // Host
     void reportError(uint8_t code) override;
+    void beep() override;
+    void processEvents() override;
+
+    void buildMenu();
+    void buildGrid();
+    void buildPanels(QWidget* strip);
+    void FormShow();
+    void positionGridOnIp();
+    void refreshG1();
+    void refreshBreakpoint(int address);
+    void gridItemChanged(QTableWidgetItem* item);
+    void afterStep();
+    void runAutomatic(bool fast);
+    void stepOnRightButton(QWidget* w);
+
+    struct Binding {
+        QLabel* widget;
+        const Label* text;
+        std::string shown;
+    };
+    QLabel* addLabel(QWidget* parent, const QString& name, int x, int y, int w, int h, const Label* text = nullptr,
+                     bool mono = true);
 
     std::unique_ptr<Simulator> sim_;
-    QLabel* state_ = nullptr;
+    TErrW* errW_ = nullptr;
+    QWidget* strip_ = nullptr;
+    std::vector<Binding> bindings_;
+    std::vector<QAction*> actions_;
+    QLabel* regLabels_[8] = {};
+    QLabel* mozuLabels_[8] = {};
+    QLabel* ozuLabels_[16] = {};
+    QLabel* cwCaptions_[8] = {};
+    QLabel* readPoint_ = nullptr;
+    QLabel* writePoint_ = nullptr;
+    QLabel* seven_ = nullptr;
+    QLabel* four_ = nullptr;
+    QLabel* label20_ = nullptr;
+    QLabel* mgridNum_ = nullptr;
+    QLabel* zgOutL1_ = nullptr;
+    QLabel* zgOutL_ = nullptr;
+    QFrame* matrixPanel_ = nullptr;
+    // what the painted views show, to repaint them only on a change
+    std::array<std::array<char, kMatrixSize>, kMatrixSize> matrixShown_{};
+    int matrixRow_ = -1;
+    int matrixRows_ = 0;
+    std::array<std::array<FixedText<8>, kDisplayPositions>, 2> indicatorShown_{};
+    QSize indicatorSize_;
+    bool firstShow_ = true;
+    bool stepping_ = false;
 };
 
 }  // namespace ravx

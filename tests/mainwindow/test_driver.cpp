@@ -201,6 +201,22 @@ TEST(Reset, RestoresMachineAndControllerButNotProgramOrMemory)
         EXPECT_EQ(r.p.Indicator[0][c].view(), SegmentChar(r.c.DisplayRam[c])) << c;
 }
 
+TEST(Registers, PanelTexts)
+{
+    Rig r;
+    r.m.AX = 0x1234;
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::AX, RegisterMode::Octal), "1234 064 AL");
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::AX, RegisterMode::Binary), "1234 00110100 AL");
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::AX, RegisterMode::None), "1234");
+    r.m.DX = 0x00FF;
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::DX, RegisterMode::Octal), "00FF 377 DL");
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::DX, RegisterMode::Binary), "00FF 11111111 DL");
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::SP, RegisterMode::Octal), "01FE");  // twice the index
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::DI, RegisterMode::Octal), "0000");
+    r.m.IP = 0x1F2;
+    EXPECT_EQ(RegisterText(r.m, PanelRegister::IP, RegisterMode::Binary), "01F2");
+}
+
 TEST(Rows, AddressTextAndCentring)
 {
     EXPECT_EQ(RowAddressText(0), "000");

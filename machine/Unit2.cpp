@@ -1,0 +1,63 @@
+#include "Unit2.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+#include "_Asm_errors.h"
+
+namespace ravx {
+
+TErrW::TErrW(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+{
+    setWindowTitle(QStringLiteral("Ошибка"));
+    setModal(true);
+    setFixedSize(408, 134);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    Panel1 = new QFrame(this);
+    Panel1->setGeometry(24, 9, 361, 41);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(2);
+    Label1 = new QLabel(Panel1);
+    Label1->setGeometry(8, 14, 345, 16);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    QPalette red = Label1->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    red.setColor(QPalette::Disabled, QPalette::WindowText, Qt::red);
+    Label1->setPalette(red);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setGeometry(24, 60, 361, 66);
+    Memo1->setReadOnly(true);
+    Memo1->setEnabled(false);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // clicks anywhere on the window close it, also over its parts
+    for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Memo1)})
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void TErrW::ShowError(uint8_t code)
+{
+    const auto lines = ErrorMessage(code);
+    Label1->setText(QString::fromStdString(lines[0]));
+    Memo1->clear();
+    Memo1->setPlainText(QString::fromStdString(lines[1] + "\n" + lines[2] + "\n" + lines[3]));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->availableGeometry();
+        move(r.center() - QPoint(width() / 2, height() / 2));
+    }
+    exec();
+}
+
+void TErrW::keyPressEvent(QKeyEvent*) { accept(); }
+void TErrW::mouseReleaseEvent(QMouseEvent*) { accept(); }
+
+}  // namespace ravx

@@ -1,0 +1,31 @@
+// The error window: the four lines of an error, closed by any key, click or
+// mouse button release.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QFrame;
+
+namespace ravx {
+
+class TErrW : public QDialog {
+    Q_OBJECT
+public:
+    explicit TErrW(QWidget* parent = nullptr);
+    // Fills the window with the message of the code and shows it modally.
+    void ShowError(uint8_t code);
+
+    QLabel* Label1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    QFrame* Panel1 = nullptr;
+};
+
+}  // namespace ravx

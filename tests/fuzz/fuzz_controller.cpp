@@ -1,0 +1,98 @@
+// A random sequence of port writes and reads, matrix clicks, modifier and
+// strobe actions and steps against the controller; the invariants of its
+// registers must hold after every action.
+#include <cstdint>
+#include <cstdlib>
+
+#include "mainwindow/Simulator.h"
+
+namespace {
+
+class QuietHost : public ravx::Host {
+public:
+    void reportError(uint8_t code) override
+    {
+        if (code != 14 && code != 21)  // the only errors the controller raises
+            std::abort();
+    }
+};
+
+void check(const ravx::Simulator& sim)
+{
+    const ravx::TRavx& c = sim.ravx;
+    if (c.ModeLockout + c.ModeRollover + c.ModeSensor + c.ModeStrobed != 1)
+        std::abort();
+    if (c.FifoReadPtr > 7 || c.FifoWritePtr > 7 || c.FifoCount > 8 || c.RamAddress > 15)
+        std::abort();
+    if (c.ScanCounter % 64 != 0 || c.ScanCounter >= 1024)
+        std::abort();
+    if (sim.panel.MatrixRows < 1 || sim.panel.MatrixRows > 8 || sim.panel.DGridCols > 16)
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static QuietHost host;
+    static ravx::Simulator* sim = [] {
+        auto* s = new ravx::Simulator(host);
+        s->ravx.Seed(1);
+        for (int a = 0; a < ravx::kStatementRows; ++a)
+            s->program.rows[a].statement = "nop";
+        return s;
+    }();
+    sim->ravx.PortBase = 0x2A;
+    sim->ResetKey();
+    sim->m.IF = false;
+    sim->panel.AutoRelease = true;
+    sim->panel.OctalStrobe = size > 0 && (data[0] & 1);
+    sim->ApplyGeneratorSettings(size > 0 ? (data[0] >> 1) & 3 : 0, size > 0 && (data[0] & 8));
+
+    for (size_t i = 1; i < size; ++i) {
+        const uint8_t op = data[i] & 7;
+        const uint8_t arg = i + 1 < size ? data[i + 1] : 0;
+        switch (op) {
+        case 0:
+            sim->ravx.CommandAccess = true;
+            sim->ravx.WritePort(arg);
+            ++i;
+            break;
+        case 1:
+            sim->ravx.CommandAccess = false;
+            sim->ravx.WritePort(arg);
+            ++i;
+            break;
+        case 2:
+            sim->ravx.CommandAccess = (data[i] & 8) != 0;
+            sim->ravx.ReadPort(arg);
+            sim->m.ErrorCode = 0;
+            break;
+        case 3:
+            sim->SetMatrixCell((arg >> 3) & 7, arg & 7, sim->panel.Matrix[(arg >> 3) & 7][arg & 7] == '1');
+            ++i;
+            break;
+        case 4:
+            sim->ClickCtrl();
+            break;
+        case 5:
+            sim->SetShift(!sim->panel.ShiftChecked);
+            break;
+        case 6: {
+            const char text[4] = {char('0' + (arg & 7)), char('0' + ((arg >> 3) & 7)), char('0' + (arg >> 6)), 0};
+            sim->SetOctalEntry(text);
+            ++i;
+            break;
+        }
+        default:
+            for (int s = 0; s <= (data[i] >> 3); ++s) {
+                sim->Step();
+                if (sim->m.IP >= ravx::kStatementRows)
+                    sim->m.IP = 0;
+            }
+            break;
+        }
+        check(*sim);
+    }
+    return 0;
+}

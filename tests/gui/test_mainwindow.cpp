@@ -1,0 +1,289 @@
+// The real main window under the offscreen platform: typing a program,
+// stepping, running to a breakpoint, Esc, the matrix during a run, the error
+// window and reset.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "machine/Unit2.h"
+#include "mainwindow/Unit1.h"
+#include "mainwindow/Unit1_widgets.h"
+
+using namespace ravx;
+
+namespace {
+
+// Runs `action` on the next modal window that appears (polling the event loop).
+void onNextModal(std::function<void(QWidget*)> action, int tries = 200)
+{
+    QTimer::singleShot(10, [action = std::move(action), tries]() mutable {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            action(w);
+        } else if (tries > 0) {
+            onNextModal(std::move(action), tries - 1);
+        }
+    });
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> form;
+    QString portMessage;
+
+    void type(const QString& text)
+    {
+        for (QChar ch : text) {
+            QWidget* target = QApplication::focusWidget();  // the first key opens the cell editor
+            QVERIFY(target);
+            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, ch, Qt::NoModifier);
+        }
+    }
+    // Types a statement into the grid cell of a row, as a student does.
+    void typeStatement(int row, const QString& text)
+    {
+        form->Grid1->setFocus();
+        form->Grid1->setCurrentCell(row, 1);
+        type(text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    void clearProgram()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        for (int a = 0; a < 40; ++a)
+            form->Grid1->item(a, 1)->setText(QString());
+        for (int a = 100; a < 110; ++a)
+            form->Grid1->item(a, 1)->setText(QString());
+        form->N33Click();
+        form->ResetKey();
+    }
+    void setProgram(int first, const QStringList& rows)
+    {
+        for (int i = 0; i < rows.size(); ++i)
+            form->Grid1->item(first + i, 1)->setText(rows[i]);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InstallFontFallbacks();
+        onNextModal([this](QWidget* w) {
+            if (auto* box = qobject_cast<QMessageBox*>(w))
+                portMessage = box->text();
+            w->close();
+        });
+        form = std::make_unique<TForm1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(!portMessage.isEmpty());
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    void firstShowReportsThePort()
+    {
+        QCOMPARE(portMessage, QStringLiteral("Номер порта ввода/вывода для работы: 2A(Hex)"));
+        QCOMPARE(form->sim().ravx.PortBase, uint16_t{0x2A});
+        QCOMPARE(form->windowTitle(), QStringLiteral("ПККИ RAVX"));
+    }
+
+    void menuHasEveryCommandWithItsKey()
+    {
+        struct Item {
+            const char* caption;
+            QKeySequence key;
+        };
+        const Item items[] = {{"Один шаг", QKeySequence(Qt::Key_F8)},
+                              {"Автоматически", QKeySequence(Qt::CTRL | Qt::Key_F9)},
+                              {"Быстро", QKeySequence(Qt::CTRL | Qt::Key_F10)},
+                              {"Точка останова", QKeySequence(Qt::CTRL | Qt::Key_F8)},
+                              {"Сброс", QKeySequence(Qt::Key_F9)},
+                              {"Открыть программу", QKeySequence(Qt::Key_F3)},
+                              {"Знакогенерaтор 3", QKeySequence(Qt::SHIFT | Qt::Key_F3)},  // Latin a
+                              {"Знакогенерaтор 4", QKeySequence(Qt::SHIFT | Qt::Key_F4)},
+                              {"Результаты теста", QKeySequence(Qt::Key_F5)},
+                              {"Вставить строку", QKeySequence(Qt::CTRL | Qt::Key_N)}};
+        for (const Item& it : items) {
+            QAction* a = form->actionNamed(QString::fromUtf8(it.caption));
+            QVERIFY2(a, it.caption);
+            QCOMPARE(a->shortcut(), it.key);
+            QVERIFY(a->isVisible());
+        }
+        QAction* hide = form->actionNamed(QStringLiteral("Скрыть"));
+        QVERIFY(hide && !hide->isVisible());
+        QVERIFY(!form->actionNamed(QStringLiteral("Знакогенератор 3")));  // not the Cyrillic spelling
+    }
+
+    void typeAProgramAndStepIt()
+    {
+        clearProgram();
+        typeStatement(0, QStringLiteral("mov ax,1234h"));
+        typeStatement(1, QStringLiteral("add al,1"));
+        QCOMPARE(form->sim().program.rows[0].statement, std::string("mov ax,1234h"));
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QCOMPARE(form->sim().m.AX, uint16_t{0x1234});
+        QCOMPARE(form->labelNamed(QStringLiteral("Reg0"))->text(), QStringLiteral("1234 064 AL"));
+        QCOMPARE(form->Grid1->currentRow(), 1);
+        QCOMPARE(form->G1->item(1, 0)->text(), QStringLiteral("01"));
+        QCOMPARE(form->G1->item(1, 1)->text(), QStringLiteral("      add al,1"));  // centred in 21
+        // the right mouse button on a panel steps too
+        QTest::mouseClick(form->IndicatorPanel, Qt::RightButton);
+        QCOMPARE(form->sim().m.AX, uint16_t{0x1235});
+        QCOMPARE(form->sim().m.IP, uint16_t{2});
+        QCOMPARE(form->labelNamed(QStringLiteral("S30C"))->text(), QStringLiteral("0001"));
+    }
+
+    void runStopsAtABreakpoint()
+    {
+        clearProgram();
+        setProgram(0, {"mov cx,5", "inc ax", "loop 1", "nop", "nop", "nop"});
+        form->Grid1->setCurrentCell(4, 1);
+        QTest::keyClick(form.get(), Qt::Key_F8, Qt::ControlModifier);  // breakpoint on the cursor row
+        QVERIFY(form->sim().program.rows[4].breakpoint);
+        QCOMPARE(form->Grid1->item(4, 0)->background().color(), QColor(Qt::red));
+        form->N29Click();
+        QCOMPARE(form->sim().m.IP, uint16_t{4});
+        QCOMPARE(form->sim().m.AX, uint16_t{5});
+        QVERIFY(!form->sim().Running());
+        QCOMPARE(form->Grid1->currentRow(), 4);
+        form->N33Click();
+        QVERIFY(!form->sim().program.rows[4].breakpoint);
+    }
+
+    void escapeStopsARun()
+    {
+        clearProgram();
+        setProgram(0, {"inc bx", "jmp 0"});
+        QTimer::singleShot(100, [this] { QTest::keyClick(form->Grid1, Qt::Key_Escape); });
+        form->N29Click();
+        QVERIFY(!form->sim().Running());
+        QVERIFY(form->sim().m.BX > 10);
+        QCOMPARE(form->labelNamed(QStringLiteral("Reg1"))->text().left(4),
+                 QString::asprintf("%04X", form->sim().m.BX));  // the panel shows where the run stopped
+    }
+
+    void fastRunLocksDrawingAndShowsTheStateAtTheEnd()
+    {
+        clearProgram();
+        setProgram(0, {"mov cx,3000", "inc dx", "loop 1", "nop"});
+        form->sim().program.rows[3].breakpoint = true;
+        bool sawLock = false;
+        QTimer::singleShot(0, [&] { sawLock = !form->updatesEnabled() && form->FastLabel->isVisible(); });
+        form->N48Click();
+        QVERIFY(sawLock);
+        QVERIFY(form->updatesEnabled());
+        QVERIFY(!form->FastLabel->isVisible());
+        QCOMPARE(form->sim().m.DX, uint16_t{3000});
+        QCOMPARE(form->labelNamed(QStringLiteral("Reg3"))->text().left(4), QStringLiteral("0BB8"));
+        form->N33Click();
+    }
+
+    void matrixKeyDuringARunReachesTheIndicators()
+    {
+        clearProgram();
+        // 2-key lockout, 16 characters; an interrupt routine copies the key code
+        // to the display RAM, where code 06 shows as "1"
+        setProgram(0, {"mov al,08h", "out 2bh,al", "mov al,90h", "out 2bh,al", "sti", "nop", "jmp 5"});
+        setProgram(100, {"in al,2ah", "out 2ah,al", "iret"});
+        form->sim().ravx.DisplayRam[0] = 0;
+        QTimer::singleShot(50, [this] {
+            QTest::mouseClick(form->MGrid, Qt::LeftButton, {}, QPoint(6 * MatrixView::kCellW + 4, 4));
+        });
+        QTimer::singleShot(600, [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+        form->N29Click();
+        QCOMPARE(form->sim().ravx.DisplayRam[0], uint8_t{0x06});
+        QCOMPARE(std::string(form->sim().panel.Indicator[0][0].view()), std::string("1"));
+        QCOMPARE(form->sim().panel.Matrix[0][6], '1');  // auto-release
+        QCOMPARE(form->labelNamed(QStringLiteral("Mozu0"))->text(), QStringLiteral("0 006:06"));
+    }
+
+    void errorWindowShowsTheMessageAndClosesOnAKey()
+    {
+        clearProgram();
+        setProgram(0, {"pop ax"});
+        QString headline, memo;
+        onNextModal([&](QWidget* w) {
+            auto* errw = qobject_cast<TErrW*>(w);
+            if (!errw) {
+                w->close();
+                return;
+            }
+            headline = errw->Label1->text();
+            memo = errw->Memo1->toPlainText();
+            QTest::keyClick(w, Qt::Key_Space);
+        });
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QCOMPARE(headline, QStringLiteral("Стек пуст"));
+        QCOMPARE(memo, QStringLiteral(" Чтение из стека невозможно, так как стек пуст. \n\n"));
+        QCOMPARE(form->sim().m.ErrorCounter, uint16_t{1});
+        QCOMPARE(form->sim().m.IP, uint16_t{0});
+
+        // a mouse button released on the window closes it as well
+        onNextModal([](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(200, 100)); });
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QCOMPARE(form->sim().m.ErrorCounter, uint16_t{2});
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void resetRestoresTheMachine()
+    {
+        clearProgram();
+        setProgram(0, {"mov ax,7", "mov al,0ah", "out 2bh,al"});
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(form.get(), Qt::Key_F8);
+        QVERIFY(form->sim().ravx.ModeRollover);
+        QTest::keyClick(form.get(), Qt::Key_F9);
+        QCOMPARE(form->sim().m.IP, uint16_t{0});
+        QCOMPARE(form->sim().m.AX, uint16_t{0});
+        QVERIFY(form->sim().ravx.ModeLockout);
+        QCOMPARE(form->labelNamed(QStringLiteral("C0"))->text(), QStringLiteral(" 01 00 0"));
+        QCOMPARE(form->labelNamed(QStringLiteral("Reg6"))->text(), QStringLiteral("01FE"));
+        QCOMPARE(form->FlGrid->valueText(), QStringLiteral("1000"));
+        QCOMPARE(form->Grid1->currentRow(), 0);
+        QCOMPARE(form->sim().program.rows[2].statement, std::string("out 2bh,al"));
+    }
+
+    void everyLabelShowsItsWholeText()
+    {
+        // the longest texts the panels show
+        form->sim().ApplyGeneratorSettings(3, true);
+        form->registerMode = RegisterMode::Binary;
+        form->sim().m.AX = 0xFFFF;
+        form->sim().panel.ZGOutL = "11111111-3";
+        form->sim().panel.ZGOutL1 = "11111111-4";
+        form->sim().panel.CyclC = "3*";
+        form->ShowState();
+        int checked = 0;
+        for (QLabel* l : form->findChildren<QLabel*>()) {
+            if (!l->isVisibleTo(form.get()) || l->text().isEmpty() || l == form->FastLabel ||
+                l->text() == QStringLiteral("Кодогенератор: отключен"))  // clipped on purpose
+                continue;
+            const int need = l->fontMetrics().horizontalAdvance(l->text());
+            QVERIFY2(need <= l->contentsRect().width(),
+                     qPrintable(QStringLiteral("%1 \"%2\": %3 > %4")
+                                    .arg(l->objectName(), l->text())
+                                    .arg(need)
+                                    .arg(l->contentsRect().width())));
+            ++checked;
+        }
+        QVERIFY(checked > 60);
+        form->registerMode = RegisterMode::Octal;
+        form->sim().ApplyGeneratorSettings(0, false);
+        form->ResetKey();
+    }
+
+    void cleanupTestCase() { form.reset(); }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"
