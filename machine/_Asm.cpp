@@ -11,18 +11,24 @@ namespace {
 
 constexpr std::size_t kMaxStatementChars = 255;
 
-// The first 255 characters of a UTF-8 text (ASCII in practice).
+// The first 255 characters of a UTF-8 text (ASCII in practice). A character
+// takes at most four bytes, so even a run of stray continuation bytes cannot
+// make the cut longer than the statement buffer.
 std::string_view cutStatement(std::string_view text)
 {
     if (text.size() <= kMaxStatementChars)
         return text;
-    std::size_t chars = 0;
+    std::size_t chars = 0, tail = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (chars == kMaxStatementChars)
-                return text.substr(0, i);
-            ++chars;
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (continuation && tail < 3) {
+            ++tail;
+            continue;
         }
+        if (chars == kMaxStatementChars)
+            return text.substr(0, i);
+        ++chars;
+        tail = 0;
     }
     return text;
 }

@@ -44,6 +44,9 @@ TEST(Executor, StatementIsCutTo255Characters)
     std::string s = "mov ax,5" + std::string(300, ' ') + "xyz";
     EXPECT_EQ(r.exec(s), 0);
     EXPECT_EQ(r.m.AX, 5);
+    // stray UTF-8 continuation bytes still count, four bytes at most a character
+    s = "nop " + std::string(4000, '\x80');
+    EXPECT_EQ(r.exec(s), 0);
     s = "mov ax,1" + std::string(247, ' ') + "2";  // the 256th character is cut off
     EXPECT_EQ(r.exec(s), 0);
     EXPECT_EQ(r.m.AX, 1);
