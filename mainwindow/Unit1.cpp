@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,10 +21,6 @@
 #include "Unit1_widgets.h"
 
 namespace ravx {
-namespace {
-constexpr int kRefreshMs = 15;  // about one frame of a 60 Hz screen
-}  // namespace
-
 TForm1::TForm1(const std::function<void(const QString&)>& progress)
 {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
@@ -164,17 +159,8 @@ void TForm1::runAutomatic(bool fast)
         afterStep();
         update();
     } else {
-        // Every step processes pending events; the panels are brought up to
-        // date as often as a screen can show them, and always at the end.
-        QElapsedTimer shown;
-        shown.start();
-        sim_->Run(UINT64_MAX, nullptr, [this, &shown] {
-            if (shown.elapsed() >= kRefreshMs) {
-                afterStep();
-                shown.restart();
-            }
-        });
-        afterStep();
+        // every step processes pending events and shows the state it reached
+        sim_->Run(UINT64_MAX, nullptr, [this] { afterStep(); });
     }
 }
 

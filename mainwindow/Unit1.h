@@ -50,6 +50,8 @@ public:
 
     // Refreshes every panel from the core.
     void ShowState();
+    // What follows a step: the panels and the program grid's current row.
+    void afterStep();
     void ShowRegs();
 
     // Widgets the tests and other windows reach.
@@ -89,7 +91,6 @@ private:
     void refreshG1();
     void refreshBreakpoint(int address);
     void gridItemChanged(QTableWidgetItem* item);
-    void afterStep();
     void runAutomatic(bool fast);
     void stepOnRightButton(QWidget* w);
 

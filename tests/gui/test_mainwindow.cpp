@@ -164,7 +164,7 @@ private slots:
     {
         clearProgram();
         setProgram(0, {"inc bx", "jmp 0"});
-        QTimer::singleShot(100, [this] { QTest::keyClick(form->Grid1, Qt::Key_Escape); });
+        QTimer::singleShot(300, [this] { QTest::keyClick(form->Grid1, Qt::Key_Escape); });
         form->N29Click();
         QVERIFY(!form->sim().Running());
         QVERIFY(form->sim().m.BX > 10);
