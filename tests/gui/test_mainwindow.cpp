@@ -12,6 +12,8 @@
 #include <functional>
 
 #include "machine/Unit2.h"
+#include "mainwindow/FirmwareFile.h"
+#include "mainwindow/ProgramFile.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
 
@@ -280,6 +282,36 @@ private slots:
         form->registerMode = RegisterMode::Octal;
         form->sim().ApplyGeneratorSettings(0, false);
         form->ResetKey();
+    }
+
+    // A keyboard-and-display program from the golden runs, run with two key
+    // presses; with RAVX_SCREENSHOT set the window is saved there.
+    void keyboardProgramShowsItsKeys()
+    {
+        clearProgram();
+        const QString dir = QStringLiteral(RAVX_SOURCE_DIR "/tests/golden/keyboard_lockout/");
+        const ProgramFileHeader h = ReadProgramFile((dir + "program.prg").toStdString(), form->sim().program);
+        ReadFirmwareFile((dir + "firmware.dmp").toStdString(), FirmwareTablesOf(form->sim().ravx, form->sim().m));
+        form->sim().m.InterruptAddress = h.interruptAddress;
+        form->sim().ApplyGeneratorSettings(1, false);
+        for (int a = 0; a < kStatementRows; ++a) {
+            form->Grid1->item(a, 1)->setText(QString::fromStdString(form->sim().program.rows[a].statement));
+            form->Grid1->item(a, 2)->setText(QString::fromStdString(form->sim().program.rows[a].comment));
+        }
+        form->ResetKey();
+        auto click = [this](int row, int col) {
+            QTest::mouseClick(form->MGrid, Qt::LeftButton, {},
+                              QPoint(col * MatrixView::kCellW + 4, row * MatrixView::kCellH + 4));
+        };
+        QTimer::singleShot(50, [&] { click(0, 5); });
+        QTimer::singleShot(400, [&] { click(2, 3); });
+        QTimer::singleShot(900, [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+        form->N29Click();
+        QCOMPARE(std::string(form->sim().panel.Indicator[0][0].view()), std::string("5"));
+        QCOMPARE(std::string(form->sim().panel.Indicator[0][1].view()), std::string("3"));
+        if (const QByteArray path = qgetenv("RAVX_SCREENSHOT"); !path.isEmpty())
+            QVERIFY(form->grab().save(QString::fromLocal8Bit(path)));
+        form->sim().ApplyGeneratorSettings(0, false);
     }
 
     void cleanupTestCase() { form.reset(); }
