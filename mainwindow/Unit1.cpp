@@ -16,6 +16,8 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "../controller/Timer_chars.h"
+#include "../controller/semi_.h"
 #include "../machine/Unit2.h"
 #include "../machine/_Asm_text.h"
 #include "Unit1_widgets.h"
@@ -27,6 +29,7 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress)
     setWindowTitle(QStringLiteral("ПККИ RAVX"));
     sim_ = std::make_unique<Simulator>(*static_cast<Host*>(this));
     errW_ = new TErrW(this);
+    semi_ = new TSemi(this);
 
     if (progress)
         progress(QStringLiteral("Инициализация переменных"));
@@ -211,6 +214,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         // the window previews every key: Esc stops a run
         if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this)
             sim_->StopRun();
+    }
+    if (watched == IndicatorPanel && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // the viewer for the character under the mouse (the right button steps)
+        const QPoint at = DGrid->mapFrom(IndicatorPanel, static_cast<QMouseEvent*>(event)->position().toPoint());
+        const std::optional<uint8_t> code = SegmentCode(DGrid->characterAt(at).toStdString());
+        semi_->Draw(code.value_or(0x8D));
+        return true;
     }
     if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this && w->property("ravxSteps").toBool()) {

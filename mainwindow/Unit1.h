@@ -24,6 +24,7 @@ class QTableWidgetItem;
 namespace ravx {
 
 class TErrW;
+class TSemi;
 class MatrixView;
 class IndicatorView;
 class FlagsView;
@@ -38,6 +39,7 @@ public:
 
     Simulator& sim() { return *sim_; }
     TErrW* errorWindow() { return errW_; }
+    TSemi* viewer() { return semi_; }
 
     // ---- the commands of the menu "Запуск" ----
     void BitBtn1Click();  // one step
@@ -104,6 +106,7 @@ private:
 
     std::unique_ptr<Simulator> sim_;
     TErrW* errW_ = nullptr;
+    TSemi* semi_ = nullptr;
     QWidget* strip_ = nullptr;
     std::vector<Binding> bindings_;
     std::vector<QAction*> actions_;

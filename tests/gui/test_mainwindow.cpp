@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "controller/semi_.h"
 #include "machine/Unit2.h"
 #include "mainwindow/FirmwareFile.h"
 #include "mainwindow/ProgramFile.h"
@@ -235,6 +236,36 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_F8);
         QCOMPARE(form->sim().m.ErrorCounter, uint16_t{2});
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void indicatorClickOpensTheViewer()
+    {
+        clearProgram();
+        form->sim().panel.Indicator[0][2] = "1";
+        form->sim().panel.Indicator[0][3] = "#";
+        QString code, pointer;
+        onNextModal([&](QWidget* w) {
+            auto* viewer = qobject_cast<TSemi*>(w);
+            QVERIFY(viewer);
+            code = viewer->Label1->text();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        const QPoint cell2(2 * (IndicatorView::kCellW + 1) + 6, 6);
+        QTest::mouseClick(form->IndicatorPanel, Qt::LeftButton, {}, form->DGrid->mapTo(form->IndicatorPanel, cell2));
+        QCOMPARE(code, QStringLiteral("00000110  (006)"));
+        QVERIFY(form->viewer()->aborted());
+
+        QString message;
+        onNextModal([&](QWidget* w) {
+            if (auto* box = qobject_cast<QMessageBox*>(w))
+                message = box->text();
+            w->close();
+        });
+        const QPoint cell3(3 * (IndicatorView::kCellW + 1) + 6, 6);
+        QTest::mouseClick(form->IndicatorPanel, Qt::LeftButton, {}, form->DGrid->mapTo(form->IndicatorPanel, cell3));
+        QCOMPARE(message, QStringLiteral("Данный символ не может быть выведен"));
+        QCOMPARE(TSemi::PointerText(0), QStringLiteral("       ^"));
+        QCOMPARE(TSemi::PointerText(7), QStringLiteral("^"));
     }
 
     void resetRestoresTheMachine()
