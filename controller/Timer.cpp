@@ -485,13 +485,19 @@ void TRavx::SetCW2()
     panel_->Cw3CaptionBlue = false;
 }
 
-void TRavx::SetCW3()
+// CW3 and CW4 show the same fields: auto-increment and the RAM address.
+static Label addressWordText(bool autoIncrement, uint8_t ramAddress)
 {
-    const char s[3] = {' ', ' ', bit(AutoIncrement)};
+    const char s[3] = {' ', ' ', bit(autoIncrement)};
     Label t(std::string_view(s, 3));
     t.append(" ");
-    t.append(bin4(RamAddress).view());
-    panel_->C[3] = t;
+    t.append(bin4(ramAddress).view());
+    return t;
+}
+
+void TRavx::SetCW3()
+{
+    panel_->C[3] = addressWordText(AutoIncrement, RamAddress);
     if (ModeSensor) {
         panel_->C[2] = "  .  ...";
         panel_->C[4] = "  . ....";
@@ -502,11 +508,7 @@ void TRavx::SetCW3()
 
 void TRavx::SetCW4()
 {
-    const char s[3] = {' ', ' ', bit(AutoIncrement)};
-    Label t(std::string_view(s, 3));
-    t.append(" ");
-    t.append(bin4(RamAddress).view());
-    panel_->C[4] = t;
+    panel_->C[4] = addressWordText(AutoIncrement, RamAddress);
     if (ModeSensor) {
         panel_->C[2] = "  .  ...";
         panel_->C[3] = "  . ....";

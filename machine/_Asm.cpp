@@ -257,14 +257,20 @@ bool Interpreter::bracketAddress(std::string_view t, uint16_t& address)
     char a[kMaxStatementChars * 4], b[kMaxStatementChars * 4];
     std::size_t na = 0, nb = 0;
 
-    if (inner.find('+') != std::string_view::npos) {
-        splitTerms(inner, '+', a, na, b, nb);
+    const bool plus = inner.find('+') != std::string_view::npos;
+    if (plus || inner.find('-') != std::string_view::npos) {
+        splitTerms(inner, plus ? '+' : '-', a, na, b, nb);
         const std::string_view ta(a, na), tb(b, nb);
-        bool ok = isIndexReg(ta) || isIndexReg(tb);
-        if (ok && ta == "BX")
-            ok = tb == "DI" || tb == "SI" || tb <= "9";
-        if (ok && tb == "BX")
-            ok = ta == "DI" || ta == "SI" || ta <= "9";
+        bool ok;
+        if (plus) {
+            ok = isIndexReg(ta) || isIndexReg(tb);
+            if (ok && ta == "BX")
+                ok = tb == "DI" || tb == "SI" || tb <= "9";
+            if (ok && tb == "BX")
+                ok = ta == "DI" || ta == "SI" || ta <= "9";
+        } else {
+            ok = isIndexReg(ta);
+        }
         if (!ok) {
             report(kErrIndexRegister);
             return false;
@@ -275,23 +281,7 @@ bool Interpreter::bracketAddress(std::string_view t, uint16_t& address)
         const uint16_t y = Evaluate(tb, 0xFFFF).value;
         if (failed())
             return false;
-        address = static_cast<uint16_t>(x + y);
-        return true;
-    }
-    if (inner.find('-') != std::string_view::npos) {
-        splitTerms(inner, '-', a, na, b, nb);
-        const std::string_view ta(a, na), tb(b, nb);
-        if (!isIndexReg(ta)) {
-            report(kErrIndexRegister);
-            return false;
-        }
-        const uint16_t x = Evaluate(ta, 0xFFFF).value;
-        if (failed())
-            return false;
-        const uint16_t y = Evaluate(tb, 0xFFFF).value;
-        if (failed())
-            return false;
-        address = static_cast<uint16_t>(x - y);
+        address = static_cast<uint16_t>(plus ? x + y : x - y);
         return true;
     }
     address = Evaluate(inner, 0xFFFF).value;

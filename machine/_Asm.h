@@ -148,6 +148,7 @@ private:
     void In(std::string_view d, std::string_view p);
     void Out(std::string_view p, std::string_view s);
     void InToAl();  // the IN of the built-in procedures: data port into AL
+    bool selectPort(std::string_view p, std::string_view reg, bool& reaches);
 
     MachineState& m_;
     TRavx& ravx_;

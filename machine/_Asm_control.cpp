@@ -250,30 +250,39 @@ void Interpreter::IRet()
     clearFlags();
 }
 
-void Interpreter::In(std::string_view d, std::string_view p)
+// The port of IN and OUT: evaluated first, then the register must be AL.
+// Returns whether the port is one of the controller's two.
+bool Interpreter::selectPort(std::string_view p, std::string_view reg, bool& reaches)
 {
     const Operand port = Evaluate(p, 0xFFFF);
     if (failed())
-        return;
-    if (d != "AL")
-        return report(kErrIoRegister);
+        return false;
+    if (reg != "AL") {
+        report(kErrIoRegister);
+        return false;
+    }
     const uint16_t command = static_cast<uint16_t>(ravx_.PortBase + 1);
     ravx_.CommandAccess = port.value == command;
-    if (port.value == ravx_.PortBase || port.value == command)
+    reaches = port.value == ravx_.PortBase || port.value == command;
+    return true;
+}
+
+void Interpreter::In(std::string_view d, std::string_view p)
+{
+    bool reaches;
+    if (!selectPort(p, d, reaches))
+        return;
+    if (reaches)
         setByte(m_, ByteReg::AL, ravx_.ReadPort(static_cast<uint8_t>(m_.AX)));
     clearFlags();
 }
 
 void Interpreter::Out(std::string_view p, std::string_view s)
 {
-    const Operand port = Evaluate(p, 0xFFFF);
-    if (failed())
+    bool reaches;
+    if (!selectPort(p, s, reaches))
         return;
-    if (s != "AL")
-        return report(kErrIoRegister);
-    const uint16_t command = static_cast<uint16_t>(ravx_.PortBase + 1);
-    ravx_.CommandAccess = port.value == command;
-    if (port.value == ravx_.PortBase || port.value == command) {
+    if (reaches) {
         ravx_.PortWriteActive = true;
         ravx_.WritePort(static_cast<uint8_t>(m_.AX));
         ravx_.PortWriteActive = false;
