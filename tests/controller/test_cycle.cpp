@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Rig.h"
+#include "controller/Timer_chars.h"
 
 namespace ravx::test {
 namespace {
@@ -407,6 +408,21 @@ TEST(Display, CodeGeneratorOutputFloatsAtEachStep)
     EXPECT_EQ(r.p.KodL.view(), "00111111");
     r.steps(1);
     EXPECT_EQ(r.p.KodL.view(), "ZZZZZZZZ");
+}
+
+TEST(CharacterTable, CodesAndCharactersBothWays)
+{
+    for (int i = 0; i < 37; ++i) {
+        const CharRow& row = kCharTable[i];
+        EXPECT_EQ(SegmentChar(row.code), row.character) << i;
+        EXPECT_EQ(SegmentCode(row.character), row.code) << i;
+    }
+    EXPECT_EQ(SegmentChar(0xFF), "@");
+    EXPECT_EQ(SegmentChar(0x01), "#");
+    EXPECT_EQ(SegmentChar(0x8D), "#");
+    EXPECT_EQ(SegmentChar(0x31), "Г");
+    EXPECT_FALSE(SegmentCode("#").has_value());  // the viewer refuses it as 8D
+    EXPECT_FALSE(SegmentCode("Z").has_value());
 }
 
 TEST(Matrix, PreviewCode)
