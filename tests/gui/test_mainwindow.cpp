@@ -15,6 +15,7 @@
 #include "machine/Unit2.h"
 #include "mainwindow/FirmwareFile.h"
 #include "mainwindow/ProgramFile.h"
+#include "mainwindow/Splash.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
 
@@ -91,6 +92,21 @@ private slots:
         QTRY_VERIFY(!portMessage.isEmpty());
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    void splashWindow()
+    {
+        TSplash splash;
+        QCOMPARE(splash.size(), QSize(200, 200));
+        QVERIFY(splash.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(splash.status(), QStringLiteral("Инициализация приложения"));
+        QCOMPARE(splash.progress(), 0);
+        splash.stepProgress();
+        splash.setStatus(QStringLiteral("Создание форм"));
+        QCOMPARE(splash.progress(), 1);
+        QCOMPARE(splash.status(), QStringLiteral("Создание форм"));
+        QVERIFY(!SplashPicture().isNull());
     }
 
     void firstShowReportsThePort()
