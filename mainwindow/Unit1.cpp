@@ -104,7 +104,7 @@ void TForm1::buildMenu()
                          {"Просмотр заданий", QKeySequence(), nullptr},
                          {"Результаты теста", QKeySequence(Qt::Key_F5), nullptr}});
     // items 3 and 4 are spelled with a Latin "a", as the laboratory knows them
-    QMenu* fill = addMenu("Заполнение", {{"Знакогенератор 1", QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr},
+    addMenu("Заполнение", {{"Знакогенератор 1", QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr},
                                          {"Знакогенератор 2", QKeySequence(Qt::SHIFT | Qt::Key_F2), nullptr},
                                          {"Знакогенерaтор 3", QKeySequence(Qt::SHIFT | Qt::Key_F3), nullptr},
                                          {"Знакогенерaтор 4", QKeySequence(Qt::SHIFT | Qt::Key_F4), nullptr},
@@ -117,7 +117,6 @@ void TForm1::buildMenu()
     hide->setVisible(false);
     auto* hideKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5), this);
     connect(hideKey, &QShortcut::activated, hide, &QAction::trigger);
-    (void)fill;
     addMenu("Запуск", {{"Один шаг", QKeySequence(Qt::Key_F8), &TForm1::BitBtn1Click},
                        {"Автоматически", QKeySequence(Qt::CTRL | Qt::Key_F9), &TForm1::N29Click},
                        {"Быстро", QKeySequence(Qt::CTRL | Qt::Key_F10), &TForm1::N48Click},

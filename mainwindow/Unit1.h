@@ -94,7 +94,6 @@ private:
     void refreshBreakpoint(int address);
     void gridItemChanged(QTableWidgetItem* item);
     void runAutomatic(bool fast);
-    void stepOnRightButton(QWidget* w);
 
     struct Binding {
         QLabel* widget;
@@ -130,7 +129,6 @@ private:
     std::array<std::array<FixedText<8>, kDisplayPositions>, 2> indicatorShown_{};
     QSize indicatorSize_;
     bool firstShow_ = true;
-    bool stepping_ = false;
 };
 
 }  // namespace ravx

@@ -154,7 +154,6 @@ void TForm1::buildPanels(QWidget* s)
     // inputs
     QFrame* inputs = panelFrame(s, 8, 1, 129, 65);
     caption(inputs, "Входы:", 4, 2);
-    caption(inputs, "", 0, 0)->hide();
     const int cw = charWidth();
     auto pin = [&](QWidget* parent, const char* name, int x, int y, int, const char* objName, const Label* t,
                    int valueChars) {
