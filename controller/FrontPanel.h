@@ -76,10 +76,10 @@ struct FrontPanel {
     bool STRInpVisible = false;
 
     // settings check boxes the models read or change
-    bool AutoRelease = true;           // "Автоотжатие клавиши" (AutoUpC)
+    bool AutoRelease = true;            // "Автоотжатие клавиши" (AutoUpC)
     bool CodeGeneratorChecked = false;  // "Подключить кодогенератор" (KG_P)
-    bool OctalStrobe = true;           // "Ввод 8сс числа (ввод по стробу)" (StrbChk)
-    int GeneratorChoice = 0;           // radio group "Подключенный знакогенератор"
+    bool OctalStrobe = true;            // "Ввод 8сс числа (ввод по стробу)" (StrbChk)
+    int GeneratorChoice = 0;            // radio group "Подключенный знакогенератор"
 
     FrontPanel()
     {

@@ -160,8 +160,7 @@ void TRavx::commandWrite()
         updateBd();
         showCwLab(7);
         break;
-    default:
-        break;
+    default: break;
     }
     SetCW(Command);
     panel_->CWLabVisible = true;

@@ -14,7 +14,16 @@ namespace ravx {
 struct MachineState;
 
 // Command numbers (bits 7..5 of a command byte).
-enum Cw : uint8_t { kCw0Mode = 0, kCw1Clock, kCw2ReadFifo, kCw3ReadDisplay, kCw4WriteDisplay, kCw5Inhibit, kCw6Clear, kCw7EndInt };
+enum Cw : uint8_t {
+    kCw0Mode = 0,
+    kCw1Clock,
+    kCw2ReadFifo,
+    kCw3ReadDisplay,
+    kCw4WriteDisplay,
+    kCw5Inhibit,
+    kCw6Clear,
+    kCw7EndInt
+};
 
 // Command word fields.
 constexpr uint8_t kCwCommandShift = 5;
@@ -31,8 +40,8 @@ constexpr uint8_t kCw5BlankB = 0x01;
 constexpr uint8_t kCw5BlankA = 0x02;
 constexpr uint8_t kCw5InhibitB = 0x04;
 constexpr uint8_t kCw5InhibitA = 0x08;
-constexpr uint8_t kCw6ClearAll = 0x01;      // CA
-constexpr uint8_t kCw6ClearFifo = 0x02;     // CF
+constexpr uint8_t kCw6ClearAll = 0x01;       // CA
+constexpr uint8_t kCw6ClearFifo = 0x02;      // CF
 constexpr uint8_t kCw6ClearCodeMask = 0x0C;  // CD bits 3..2
 constexpr uint8_t kCw6ClearCodeFF = 0x0C;
 constexpr uint8_t kCw6ClearCode20 = 0x08;
@@ -198,7 +207,6 @@ public:
     void UpdateFifoWriteEnable();
 
 private:
-
     MachineState* m_;
     FrontPanel* panel_;
     Host* host_;

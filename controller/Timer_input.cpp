@@ -19,8 +19,7 @@ void TRavx::CountKeys()
     const int released = std::popcount(static_cast<unsigned>(ReturnLines));
     SingleKey = released == 7;
     MultiKey = released <= 6;
-    if (ModeRollover && SpecialErrorMode &&
-        (MultiKey || (DebounceCount != 0 && SingleKey && DebounceRow != ScanRow))) {
+    if (ModeRollover && SpecialErrorMode && (MultiKey || (DebounceCount != 0 && SingleKey && DebounceRow != ScanRow))) {
         IntLine = true;
         panel_->intC = "1";
         ErrorFlag = true;

@@ -23,7 +23,7 @@ public:
     // Segment lines in bit order a, b, c, d, e, f, g; the point is separate.
     static QLine segment(int bit)
     {
-        static const QLine lines[7] = {QLine(30, 15, 80, 15),  QLine(88, 22, 84, 62), QLine(84, 78, 80, 118),
+        static const QLine lines[7] = {QLine(30, 15, 80, 15),   QLine(88, 22, 84, 62),  QLine(84, 78, 80, 118),
                                        QLine(22, 125, 72, 125), QLine(18, 78, 14, 118), QLine(22, 22, 18, 62),
                                        QLine(26, 70, 76, 70)};
         return lines[bit];

@@ -13,7 +13,7 @@ class FixedText {
 public:
     constexpr FixedText() = default;
     FixedText(std::string_view s) { set(s); }  // NOLINT(google-explicit-constructor)
-    FixedText(const char* s) { set(s); }        // NOLINT(google-explicit-constructor)
+    FixedText(const char* s) { set(s); }       // NOLINT(google-explicit-constructor)
     template <std::size_t M>
     FixedText(const FixedText<M>& other)  // NOLINT(google-explicit-constructor)
     {

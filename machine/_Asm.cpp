@@ -199,8 +199,7 @@ void Interpreter::Execute(std::string_view text)
         if (mnemonic == "XOR")
             return Logic(mnemonic, op1, op2);
         break;
-    default:
-        break;
+    default: break;
     }
     report(kErrUnknownCommand);
 }

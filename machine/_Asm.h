@@ -20,12 +20,12 @@ constexpr uint16_t kFlagSF = 4;
 constexpr uint16_t kFlagPF = 16;
 constexpr uint16_t kFlagIF = 64;
 
-constexpr uint16_t kRamLast = 3069;       // highest data RAM address
+constexpr uint16_t kRamLast = 3069;          // highest data RAM address
 constexpr uint16_t kRamWritableLast = 2046;  // highest address an instruction may store to
 constexpr int kRamCells = kRamLast + 1;
 constexpr int kStackSlots = 256;
 constexpr uint16_t kStackEmpty = 255;
-constexpr uint16_t kRowLimit = 499;       // statement rows 000..1F2; bound of go-to and ППОП address
+constexpr uint16_t kRowLimit = 499;  // statement rows 000..1F2; bound of go-to and ППОП address
 constexpr uint16_t kDefaultInterruptAddress = 100;
 
 struct MachineState {
@@ -47,8 +47,7 @@ struct MachineState {
     // Recomposes the flags word from the four flags.
     void RefreshFlags()
     {
-        AF = static_cast<uint16_t>((SF ? kFlagSF : 0) | (ZF ? kFlagZF : 0) | (PF ? kFlagPF : 0) |
-                                   (IF ? kFlagIF : 0));
+        AF = static_cast<uint16_t>((SF ? kFlagSF : 0) | (ZF ? kFlagZF : 0) | (PF ? kFlagPF : 0) | (IF ? kFlagIF : 0));
     }
     // Registers and flags to their reset values; memory, stack contents and
     // the interrupt routine address stay.
@@ -64,7 +63,7 @@ void ReportError(MachineState& m, Host& host, uint8_t code);
 
 struct NumberResult {
     uint16_t value = 0;
-    uint8_t code = 0;  // 0, or the error number (2 bad digit, 1 or the given overflow code)
+    uint8_t code = 0;       // 0, or the error number (2 bad digit, 1 or the given overflow code)
     bool negative = false;  // a decimal text with "-": never counts as a word
 };
 
@@ -102,8 +101,7 @@ class Interpreter {
 public:
     Interpreter(MachineState& m, TRavx& ravx, FrontPanel& panel, Host& host)
         : m_(m), ravx_(ravx), panel_(panel), host_(host)
-    {
-    }
+    {}
 
     void Execute(std::string_view text);
     Operand Evaluate(std::string_view t, uint16_t max);

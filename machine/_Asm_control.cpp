@@ -33,15 +33,9 @@ void Interpreter::Jcc(std::string_view mn, std::string_view t)
     bool jump;
     switch (second) {
     case 'E':
-    case 'Z':
-        jump = m_.ZF;
-        break;
-    case 'A':
-        jump = !m_.SF && !m_.ZF;
-        break;
-    case 'B':
-        jump = m_.SF;
-        break;
+    case 'Z': jump = m_.ZF; break;
+    case 'A': jump = !m_.SF && !m_.ZF; break;
+    case 'B': jump = m_.SF; break;
     case 'N': {
         const char third = mn.size() > 2 ? mn[2] : '\0';
         if (third == 'A')
@@ -54,8 +48,7 @@ void Interpreter::Jcc(std::string_view mn, std::string_view t)
             jump = false;
         break;
     }
-    default:
-        return;  // not a condition this processor knows: no jump, flags kept
+    default: return;  // not a condition this processor knows: no jump, flags kept
     }
     if (jump)
         m_.IP = static_cast<uint16_t>(v.value - 1);
@@ -186,8 +179,8 @@ void Interpreter::Ret()
 void Interpreter::Push(std::string_view x)
 {
     if (x == "ALL") {
-        for (const WordReg r : {WordReg::AX, WordReg::BX, WordReg::CX, WordReg::DX, WordReg::DI, WordReg::SI,
-                                WordReg::AF}) {
+        for (const WordReg r :
+             {WordReg::AX, WordReg::BX, WordReg::CX, WordReg::DX, WordReg::DI, WordReg::SI, WordReg::AF}) {
             if (!push(wordRef(m_, r)))
                 return;
             clearFlags();
@@ -205,8 +198,8 @@ void Interpreter::Pop(std::string_view x)
     if (m_.SP == kStackEmpty)
         return report(kErrStackEmpty);
     if (x == "ALL") {
-        for (const WordReg r : {WordReg::AF, WordReg::SI, WordReg::DI, WordReg::DX, WordReg::CX, WordReg::BX,
-                                WordReg::AX}) {
+        for (const WordReg r :
+             {WordReg::AF, WordReg::SI, WordReg::DI, WordReg::DX, WordReg::CX, WordReg::BX, WordReg::AX}) {
             uint16_t v;
             if (!pop(v))
                 return;

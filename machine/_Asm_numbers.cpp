@@ -90,14 +90,10 @@ NumberResult ReadNumber(std::string_view text, uint32_t max)
         return ReadDecimal(text, max);
     const std::string_view digits = text.substr(0, text.size() - 1);
     switch (text.back()) {
-    case 'B':
-        return ReadBinary(digits, max);
-    case 'H':
-        return ReadHex(digits, max);
-    case 'O':
-        return ReadOctal(digits, max);
-    default:
-        return ReadDecimal(text, max);
+    case 'B': return ReadBinary(digits, max);
+    case 'H': return ReadHex(digits, max);
+    case 'O': return ReadOctal(digits, max);
+    default: return ReadDecimal(text, max);
     }
 }
 

@@ -2,13 +2,13 @@
 // so users of the old program see the messages they know.
 #pragma once
 
-#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ravx {
 
@@ -27,13 +27,10 @@ inline FileError FileErrorFromErrno(int err)
 {
     switch (err) {
     case ENOENT:
-    case ENOTDIR:
-        return FileError(kErrorFileNotFound);
+    case ENOTDIR: return FileError(kErrorFileNotFound);
     case EACCES:
-    case EPERM:
-        return FileError(kErrorAccessDenied);
-    default:
-        return FileError("I/O error " + std::to_string(err));
+    case EPERM: return FileError(kErrorAccessDenied);
+    default: return FileError("I/O error " + std::to_string(err));
     }
 }
 

@@ -74,9 +74,7 @@ void SetByte(const FirmwareTables& t, Field field, size_t i, uint8_t byte)
     case Field::Zg3: t.zg3[i] = byte; break;
     case Field::Zg4: t.zg4[i] = byte; break;
     case Field::Kg: t.kg[i] = byte; break;
-    case Field::RamHigh:
-        t.ram[i] = static_cast<uint16_t>((t.ram[i] & kLowByteMask) | (byte << kByteBits));
-        break;
+    case Field::RamHigh: t.ram[i] = static_cast<uint16_t>((t.ram[i] & kLowByteMask) | (byte << kByteBits)); break;
     case Field::RamLow: t.ram[i] = static_cast<uint16_t>((t.ram[i] & kHighByteMask) | byte); break;
     }
 }

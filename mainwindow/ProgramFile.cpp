@@ -105,8 +105,7 @@ void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interr
     }
 }
 
-void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress,
-                      uint16_t portBase)
+void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress, uint16_t portBase)
 {
     std::ofstream out = OpenOutputFile(path);
     WriteProgramFile(out, program, interruptAddress, portBase);

@@ -20,8 +20,7 @@ struct ProgramFileHeader {
 };
 
 // Throws FileError.
-void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress,
-                      uint16_t portBase);
+void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress, uint16_t portBase);
 void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interruptAddress, uint16_t portBase);
 
 // Clears every breakpoint first, whatever happens next. A bad header throws

@@ -48,10 +48,7 @@ std::string RegisterText(const MachineState& m, PanelRegister r, RegisterMode mo
     return t;
 }
 
-Simulator::Simulator(Host& host) : ravx(m, panel, host), interp(m, ravx, panel, host), host_(host)
-{
-    initialise();
-}
+Simulator::Simulator(Host& host) : ravx(m, panel, host), interp(m, ravx, panel, host), host_(host) { initialise(); }
 
 void Simulator::initialise()
 {

@@ -8,8 +8,8 @@
 
 #include "../controller/FrontPanel.h"
 #include "../controller/Timer.h"
-#include "../machine/_Asm.h"
 #include "../machine/Host.h"
+#include "../machine/_Asm.h"
 #include "Program.h"
 
 namespace ravx {

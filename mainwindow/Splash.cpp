@@ -15,8 +15,8 @@ namespace {
 void drawDigit(QPainter& p, QPoint o, uint8_t code)
 {
     const QRect segs[7] = {
-        QRect(o.x() + 4, o.y(), 14, 4),        QRect(o.x() + 18, o.y() + 4, 4, 14), QRect(o.x() + 18, o.y() + 22, 4, 14),
-        QRect(o.x() + 4, o.y() + 36, 14, 4),   QRect(o.x(), o.y() + 22, 4, 14),     QRect(o.x(), o.y() + 4, 4, 14),
+        QRect(o.x() + 4, o.y(), 14, 4),      QRect(o.x() + 18, o.y() + 4, 4, 14), QRect(o.x() + 18, o.y() + 22, 4, 14),
+        QRect(o.x() + 4, o.y() + 36, 14, 4), QRect(o.x(), o.y() + 22, 4, 14),     QRect(o.x(), o.y() + 4, 4, 14),
         QRect(o.x() + 4, o.y() + 18, 14, 4),
     };
     for (int i = 0; i < 7; ++i)

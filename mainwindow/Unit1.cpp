@@ -105,12 +105,12 @@ void TForm1::buildMenu()
                          {"Результаты теста", QKeySequence(Qt::Key_F5), nullptr}});
     // items 3 and 4 are spelled with a Latin "a", as the laboratory knows them
     addMenu("Заполнение", {{"Знакогенератор 1", QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr},
-                                         {"Знакогенератор 2", QKeySequence(Qt::SHIFT | Qt::Key_F2), nullptr},
-                                         {"Знакогенерaтор 3", QKeySequence(Qt::SHIFT | Qt::Key_F3), nullptr},
-                                         {"Знакогенерaтор 4", QKeySequence(Qt::SHIFT | Qt::Key_F4), nullptr},
-                                         {"ОЗУ данных", QKeySequence(Qt::SHIFT | Qt::Key_F5), nullptr},
-                                         {"Кодогенератор", QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr},
-                                         {"Скрыть", QKeySequence(Qt::CTRL | Qt::Key_F5), nullptr}});
+                           {"Знакогенератор 2", QKeySequence(Qt::SHIFT | Qt::Key_F2), nullptr},
+                           {"Знакогенерaтор 3", QKeySequence(Qt::SHIFT | Qt::Key_F3), nullptr},
+                           {"Знакогенерaтор 4", QKeySequence(Qt::SHIFT | Qt::Key_F4), nullptr},
+                           {"ОЗУ данных", QKeySequence(Qt::SHIFT | Qt::Key_F5), nullptr},
+                           {"Кодогенератор", QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr},
+                           {"Скрыть", QKeySequence(Qt::CTRL | Qt::Key_F5), nullptr}});
     // "Скрыть" is hidden but answers to its key; a hidden action's shortcut
     // would not, so a window shortcut triggers it.
     QAction* hide = actions_.back();
@@ -123,7 +123,8 @@ void TForm1::buildMenu()
                        {"Точка останова", QKeySequence(Qt::CTRL | Qt::Key_F8), &TForm1::N32Click},
                        {"Убрать все точки останова", QKeySequence(), &TForm1::N33Click},
                        {"Сброс", QKeySequence(Qt::Key_F9), &TForm1::ResetKey}});
-    addMenu("Настройка", {{"Работа программы", QKeySequence(), nullptr}, {"Генерация отчета", QKeySequence(), nullptr}});
+    addMenu("Настройка",
+            {{"Работа программы", QKeySequence(), nullptr}, {"Генерация отчета", QKeySequence(), nullptr}});
     addMenu("Помощь", {{"Помощь", QKeySequence(Qt::Key_F1), nullptr},
                        {"Задание", QKeySequence(Qt::CTRL | Qt::Key_F1), nullptr},
                        {"О программе", QKeySequence(), nullptr}});

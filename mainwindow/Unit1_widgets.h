@@ -27,9 +27,9 @@ public:
     int currentColumn() const { return curCol_; }
     void setCurrent(int row, int column);
 
-    std::function<void(int row, int column)> toggled;         // left click
+    std::function<void(int row, int column)> toggled;              // left click
     std::function<void(int row, int column, bool pressed)> keyed;  // "0" / "1" typed
-    std::function<void(int row, int column)> preview;         // focus, key release, mouse move
+    std::function<void(int row, int column)> preview;              // focus, key release, mouse move
     std::function<void()> focusLost;
     std::function<void()> hovered;  // mouse moves over the matrix
 

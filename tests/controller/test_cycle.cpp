@@ -153,7 +153,7 @@ TEST(Rollover, SpecialErrorModeFlagsMultipleKeys)
     EXPECT_EQ(r.p.PSWLab.view(), "01000000");
     r.steps(30);
     EXPECT_EQ(r.c.FifoCount, 0);  // writing is disabled while the error stands
-    EXPECT_TRUE(r.c.IntLine);    // held high until CW6 clears the FIFO
+    EXPECT_TRUE(r.c.IntLine);     // held high until CW6 clears the FIFO
     EXPECT_EQ(r.status(), 0x50);
     r.command(0xC2);
     EXPECT_FALSE(r.c.ErrorFlag || r.c.IntLine);
@@ -341,7 +341,7 @@ TEST(Display, ClearTakesOneStepPerPosition)
         SCOPED_TRACE(width);
         CycleRig r;
         r.command(mode);
-        r.steps(5);  // the clear starts wherever the scan stands
+        r.steps(5);       // the clear starts wherever the scan stands
         r.command(0xDC);  // clear with FF
         r.steps(width - 1);
         EXPECT_TRUE(r.c.Clearing);

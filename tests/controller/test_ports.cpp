@@ -322,8 +322,8 @@ TEST(Reads, DisplayRamThroughBlanking)
     command(r, 0x7F);  // CW3: read display RAM from 15 with increment
     EXPECT_EQ(read(r), 0x12);
     EXPECT_EQ(r.c.RamAddress, 0);  // wraps after 15 whatever the width
-    command(r, 0xCA);  // clear code 20 (no clear) ...
-    command(r, 0xA2);  // ... and blank OUTA
+    command(r, 0xCA);              // clear code 20 (no clear) ...
+    command(r, 0xA2);              // ... and blank OUTA
     command(r, 0x60);
     EXPECT_EQ(read(r), 0x24);  // OUTA shows the high half of the clear code
     EXPECT_EQ(r.p.OUTAC.view(), "0010");
@@ -349,7 +349,7 @@ TEST(Reads, SensorRamByAddress)
     EXPECT_FALSE(r.c.IntLine);
     EXPECT_EQ(r.c.FifoCount, 0);
     EXPECT_TRUE(r.c.SensorWriteReenable);
-    command(r, 0x8D);  // CW4 can leave address 13 behind in sensor mode
+    command(r, 0x8D);       // CW4 can leave address 13 behind in sensor mode
     EXPECT_EQ(read(r), 6);  // read stays inside the 8 sensor rows
 }
 

@@ -72,12 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             sim->SetMatrixCell((arg >> 3) & 7, arg & 7, sim->panel.Matrix[(arg >> 3) & 7][arg & 7] == '1');
             ++i;
             break;
-        case 4:
-            sim->ClickCtrl();
-            break;
-        case 5:
-            sim->SetShift(!sim->panel.ShiftChecked);
-            break;
+        case 4: sim->ClickCtrl(); break;
+        case 5: sim->SetShift(!sim->panel.ShiftChecked); break;
         case 6: {
             const char text[4] = {char('0' + (arg & 7)), char('0' + ((arg >> 3) & 7)), char('0' + (arg >> 6)), 0};
             sim->SetOctalEntry(text);

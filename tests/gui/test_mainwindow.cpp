@@ -215,9 +215,8 @@ private slots:
         setProgram(0, {"mov al,08h", "out 2bh,al", "mov al,90h", "out 2bh,al", "sti", "nop", "jmp 5"});
         setProgram(100, {"in al,2ah", "out 2ah,al", "iret"});
         form->sim().ravx.DisplayRam[0] = 0;
-        QTimer::singleShot(50, [this] {
-            QTest::mouseClick(form->MGrid, Qt::LeftButton, {}, QPoint(6 * MatrixView::kCellW + 4, 4));
-        });
+        QTimer::singleShot(
+            50, [this] { QTest::mouseClick(form->MGrid, Qt::LeftButton, {}, QPoint(6 * MatrixView::kCellW + 4, 4)); });
         QTimer::singleShot(600, [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
         form->N29Click();
         QCOMPARE(form->sim().ravx.DisplayRam[0], uint8_t{0x06});
@@ -318,11 +317,10 @@ private slots:
                 l->text() == QStringLiteral("Кодогенератор: отключен"))  // clipped on purpose
                 continue;
             const int need = l->fontMetrics().horizontalAdvance(l->text());
-            QVERIFY2(need <= l->contentsRect().width(),
-                     qPrintable(QStringLiteral("%1 \"%2\": %3 > %4")
-                                    .arg(l->objectName(), l->text())
-                                    .arg(need)
-                                    .arg(l->contentsRect().width())));
+            QVERIFY2(need <= l->contentsRect().width(), qPrintable(QStringLiteral("%1 \"%2\": %3 > %4")
+                                                                       .arg(l->objectName(), l->text())
+                                                                       .arg(need)
+                                                                       .arg(l->contentsRect().width())));
             ++checked;
         }
         QVERIFY(checked > 60);

@@ -20,8 +20,8 @@ TEST(Jumps, TargetsAndConditions)
         bool jumps;
     };
     // after cmp al,5 with AL = 7
-    const Cond conds[] = {{"ja 20h", true},  {"jb 20h", false}, {"jnb 20h", true}, {"jne 20h", true},
-                          {"je 20h", false}, {"jz 20h", false}, {"jna 20h", false}, {"jnz 20h", true},
+    const Cond conds[] = {{"ja 20h", true},   {"jb 20h", false}, {"jnb 20h", true},  {"jne 20h", true},
+                          {"je 20h", false},  {"jz 20h", false}, {"jna 20h", false}, {"jnz 20h", true},
                           {"jnx 20h", false}, {"jn 20h", false}};
     for (const auto& c : conds) {
         r.m.IP = 5;

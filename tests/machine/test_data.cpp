@@ -147,7 +147,7 @@ TEST(CmpTest, Flags)
         {"cmp al,bx", 5, 7, 0, 5, 0, 1, 1},
         {"cmp ax,5", 5, 0, 0, 5, 1, 0, 1},
         {"cmp ax,4", 5, 0, 0, 5, 0, 0, 0},
-        {"cmp ax,bx", 0, 0xFFFF, 0, 0, 0, 1, 0},  // unsigned: 0 is below FFFF
+        {"cmp ax,bx", 0, 0xFFFF, 0, 0, 0, 1, 0},   // unsigned: 0 is below FFFF
         {"test al,0", 0x0F, 0, 0, 0x0F, 1, 0, 1},  // PF keeps its value
         {"test ax,8000h", 0x8000, 0, 0, kAny, 0, 1, 1},
         {"test al", 0, 0, 20, kAny, 1, 1, 1},
@@ -170,8 +170,8 @@ TEST(Logic, Table)
         {"rol al,1", 0x0081, 0, 0, 0x0003, 0, 0, 0},
         {"ror al,1", 0x0001, 0, 0, 0x0080, 0, 0, 1},
         {"rol al,8", 0x00A5, 0, 0, 0x00A5, 0, 0, 0},
-        {"rol ax,4", 0x1234, 0, 0, 0x2341, 0, 0, 0},  // word registers rotate over 16 bits
-        {"ror ah,4", 0x1200, 0, 0, 0x2100, 0, 0, 0},  // high bytes rotate within the byte
+        {"rol ax,4", 0x1234, 0, 0, 0x2341, 0, 0, 0},   // word registers rotate over 16 bits
+        {"ror ah,4", 0x1200, 0, 0, 0x2100, 0, 0, 0},   // high bytes rotate within the byte
         {"shl al,cl", 0x0001, 0, 0, 0x0001, 1, 1, 1},  // the count must be a number: nothing happens
         {"and [bx],1", 0x0001, 0, 0, 0x0001, 1, 1, 1},
         {"and 5,1", 0x0001, 0, 0, 0x0001, 1, 1, 1},

@@ -11,7 +11,7 @@ TEST(Executor, EmptyAndUnknownStatements)
     Rig r;
     EXPECT_EQ(r.exec(""), 9);
     EXPECT_EQ(r.exec("     "), 9);
-    EXPECT_EQ(r.exec("movax,5"), 10);  // the mnemonic is MOVAX,5
+    EXPECT_EQ(r.exec("movax,5"), 10);     // the mnemonic is MOVAX,5
     EXPECT_EQ(r.exec("\tmov ax,5"), 10);  // a tab is an ordinary character
     EXPECT_EQ(r.exec("jc 5"), 0);         // any J-mnemonic reaches the conditional jump
     EXPECT_EQ(r.exec("foo"), 10);
@@ -82,13 +82,12 @@ TEST(Evaluator, BracketForms)
         if (a != 100)
             r.m.Ram[a] = static_cast<uint16_t>(a ^ 0x5555);
     const BracketCase cases[] = {
-        {"[BX+1]", 0, 101},  {"[DI+SI]", 0, 30},  {"[5+BX]", 0, 105},   {"[SI-2]", 0, 8},
-        {"[AX]", 0, 30},     {"[DX]", 0, 40},     {"[21H]", 0, 33},     {"[AL]", 0, 30},
-        {"[[BX]]", 0, 200},  {"[BX+SI]", 0, 110}, {"[DI+AX]", 0, 50},   {"[BX+1FH]", 0, 131},
-        {"[AX+1]", 3, 0},    {"[BX+AX]", 3, 0},   {"[1-BX]", 3, 0},     {"[BX+90]", 3, 0},
-        {"[BX+BX]", 3, 0},   {"[3070]", 5, 0},    {"[BX+3000]", 5, 0},  {"[SI+Q]", 2, 0},
-        {"[BX+Q]", 3, 0},    {"[BX", 2, 0},       {"[]", 2, 0},
-        {"[SI-1-1]", 3, 0},  // every "-" switches sides: the first term reads SI1
+        {"[BX+1]", 0, 101}, {"[DI+SI]", 0, 30},   {"[5+BX]", 0, 105}, {"[SI-2]", 0, 8},    {"[AX]", 0, 30},
+        {"[DX]", 0, 40},    {"[21H]", 0, 33},     {"[AL]", 0, 30},    {"[[BX]]", 0, 200},  {"[BX+SI]", 0, 110},
+        {"[DI+AX]", 0, 50}, {"[BX+1FH]", 0, 131}, {"[AX+1]", 3, 0},   {"[BX+AX]", 3, 0},   {"[1-BX]", 3, 0},
+        {"[BX+90]", 3, 0},  {"[BX+BX]", 3, 0},    {"[3070]", 5, 0},   {"[BX+3000]", 5, 0}, {"[SI+Q]", 2, 0},
+        {"[BX+Q]", 3, 0},   {"[BX", 2, 0},        {"[]", 2, 0},       {"[SI-1-1]", 3, 0},  // every "-" switches sides:
+                                                                                           // the first term reads SI1
     };
     for (const auto& c : cases) {
         r.errors.clear();

@@ -17,7 +17,7 @@ struct NumberCase {
 TEST(NumberReader, ReadsEveryBaseWithItsChecks)
 {
     const NumberCase cases[] = {
-        {"100H", 255, 0x100, 1},      // above the byte maximum
+        {"100H", 255, 0x100, 1},  // above the byte maximum
         {"100H", 65535, 0x100, 0},
         {"12345H", 65535, 0x2345, 0},  // more than four digits keep the last four
         {"FFH", 255, 255, 0},          // may begin with a letter

@@ -1,12 +1,12 @@
 // A folder of its own for each test, removed with the test.
 #pragma once
 
+#include <unistd.h>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 namespace ravx::filetest {
 

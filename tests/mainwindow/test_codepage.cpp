@@ -106,23 +106,27 @@ TEST_P(CodepageBadInput, BecomesQuestionMarks)
     EXPECT_EQ(Utf8ToCp866(c.utf8), c.cp866);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CodepageBadInput,
-    ::testing::Values(
-        BadInput{"NotInEitherPage", "aΩb", "a?b", "a?b"},
-        BadInput{"EuroOnlyIn1251", "€", "\x88", "?"},
-        BadInput{"BoxOnlyIn866", "╬", "?", "\xCE"},
-        BadInput{"FourByteCharacter", "x\xF0\x9F\x98\x80y", "x?y", "x?y"},
-        BadInput{"LoneContinuation", "\x80" "a", "?a", "?a"},
-        BadInput{"TruncatedAtEnd", "a\xD0", "a?", "a?"},
-        BadInput{"TruncatedBeforeAscii", "\xD0" "A", "?A", "?A"},
-        BadInput{"OverlongSlash", "\xC0\xAF", "??", "??"},
-        BadInput{"OverlongThreeByte", "\xE0\x80\x80", "???", "???"},
-        BadInput{"Surrogate", "\xED\xA0\x80", "???", "???"},
-        BadInput{"BeyondUnicode", "\xF4\x90\x80\x80", "????", "????"},
-        BadInput{"InvalidLead", "\xFF\xFE", "??", "??"},
-        BadInput{"BadByteThenValid", "\xD0\xD0\xB0", "?\xE0", "?\xA0"}),
-    [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, CodepageBadInput,
+                         ::testing::Values(BadInput{"NotInEitherPage", "aΩb", "a?b", "a?b"},
+                                           BadInput{"EuroOnlyIn1251", "€", "\x88", "?"},
+                                           BadInput{"BoxOnlyIn866", "╬", "?", "\xCE"},
+                                           BadInput{"FourByteCharacter", "x\xF0\x9F\x98\x80y", "x?y", "x?y"},
+                                           BadInput{"LoneContinuation",
+                                                    "\x80"
+                                                    "a",
+                                                    "?a", "?a"},
+                                           BadInput{"TruncatedAtEnd", "a\xD0", "a?", "a?"},
+                                           BadInput{"TruncatedBeforeAscii",
+                                                    "\xD0"
+                                                    "A",
+                                                    "?A", "?A"},
+                                           BadInput{"OverlongSlash", "\xC0\xAF", "??", "??"},
+                                           BadInput{"OverlongThreeByte", "\xE0\x80\x80", "???", "???"},
+                                           BadInput{"Surrogate", "\xED\xA0\x80", "???", "???"},
+                                           BadInput{"BeyondUnicode", "\xF4\x90\x80\x80", "????", "????"},
+                                           BadInput{"InvalidLead", "\xFF\xFE", "??", "??"},
+                                           BadInput{"BadByteThenValid", "\xD0\xD0\xB0", "?\xE0", "?\xA0"}),
+                         [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace ravx

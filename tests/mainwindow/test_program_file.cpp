@@ -171,9 +171,8 @@ struct HeaderNumber {
 TEST_F(ProgramFileTest, HeaderNumbersKeepTheLowWord)
 {
     const std::vector<HeaderNumber> cases = {
-        {"0", 0},          {"42", 42},    {"  +42\t", 42},         {"007", 7},
-        {"-1", 65535},     {"65536", 0},  {"70000", 4464},         {"2147483647", 65535},
-        {"-2147483648", 0},
+        {"0", 0},     {"42", 42},      {"  +42\t", 42},       {"007", 7},         {"-1", 65535},
+        {"65536", 0}, {"70000", 4464}, {"2147483647", 65535}, {"-2147483648", 0},
     };
     for (const HeaderNumber& c : cases) {
         SCOPED_TRACE(c.text);
@@ -204,7 +203,11 @@ TEST_F(ProgramFileTest, BadHeaderClearsBreakpointsAndChangesNothingElse)
         {"SignAlone", "-\r\n3\r\n", kErrorInvalidNumber},
         {"SignThenBlank", "+ 3\r\n3\r\n", kErrorInvalidNumber},
         {"BeyondInteger", "2147483648\r\n0\r\n", kErrorInvalidNumber},
-        {"NulInNumber", std::string("1\0" "2\r\n3\r\n", 8), kErrorInvalidNumber},
+        {"NulInNumber",
+         std::string("1\0"
+                     "2\r\n3\r\n",
+                     8),
+         kErrorInvalidNumber},
     };
     for (const BadHeader& c : cases) {
         SCOPED_TRACE(c.name);

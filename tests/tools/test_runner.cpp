@@ -12,9 +12,9 @@ namespace {
 
 TEST(RunnerOptions, ParsesAndRefuses)
 {
-    const RunOptions o = ParseRunOptions({"--steps", "50", "--seed", "7", "--zg", "3", "--kg", "--no-auto-release",
-                                          "--no-octal-strobe", "--json", "--events", "e.txt", "--firmware", "f.dmp",
-                                          "p.prg"});
+    const RunOptions o =
+        ParseRunOptions({"--steps", "50", "--seed", "7", "--zg", "3", "--kg", "--no-auto-release", "--no-octal-strobe",
+                         "--json", "--events", "e.txt", "--firmware", "f.dmp", "p.prg"});
     EXPECT_EQ(o.steps, 50u);
     EXPECT_EQ(o.seed, 7u);
     EXPECT_EQ(o.zg, 3);
@@ -26,8 +26,14 @@ TEST(RunnerOptions, ParsesAndRefuses)
     EXPECT_EQ(ParseRunOptions({"p.prg"}).steps, 100000u);
 
     const std::vector<std::vector<std::string>> bad = {
-        {},           {"--steps", "-1", "p.prg"}, {"--steps", "x", "p.prg"}, {"--zg", "4", "p.prg"},
-        {"--bogus", "p.prg"}, {"p.prg", "q.prg"}, {"--steps"},              {"--seed", "99999999999", "p.prg"},
+        {},
+        {"--steps", "-1", "p.prg"},
+        {"--steps", "x", "p.prg"},
+        {"--zg", "4", "p.prg"},
+        {"--bogus", "p.prg"},
+        {"p.prg", "q.prg"},
+        {"--steps"},
+        {"--seed", "99999999999", "p.prg"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseRunOptions(args), RunnerError) << (args.empty() ? "" : args[0]);
@@ -116,7 +122,7 @@ TEST_F(RunnerRun, AppliesEventsBeforeTheirStep)
     const RunResult r = runner.Run();
     EXPECT_EQ(r.stop, RunStop::Breakpoint);
     EXPECT_EQ(r.steps, 2u);
-    EXPECT_EQ(runner.sim().panel.Matrix[1][4], '0');  // the event for step 4 never came
+    EXPECT_EQ(runner.sim().panel.Matrix[1][4], '0');        // the event for step 4 never came
     EXPECT_EQ(runner.sim().panel.RetC.view(), "11101111");  // row 1 was scanned at step 2
     EXPECT_TRUE(runner.sim().panel.ShiftChecked);
 }

@@ -182,25 +182,19 @@ void RecordingHost::processEvents()
     while (nextEvent < events.size() && events[nextEvent].step <= step) {
         const ScriptEvent& e = events[nextEvent++];
         switch (e.kind) {
-        case ScriptEvent::Key:
-            sim->SetMatrixCell(e.row, e.column, e.on);
-            break;
+        case ScriptEvent::Key: sim->SetMatrixCell(e.row, e.column, e.on); break;
         case ScriptEvent::Ctrl:
             if (sim->panel.CtrlChecked != e.on)
                 sim->ClickCtrl();
             break;
-        case ScriptEvent::Shift:
-            sim->SetShift(e.on);
-            break;
+        case ScriptEvent::Shift: sim->SetShift(e.on); break;
         case ScriptEvent::Strobe:
             // the click pair: check, then uncheck
             if (!sim->panel.CtrlChecked)
                 sim->ClickCtrl();
             sim->ClickCtrl();
             break;
-        case ScriptEvent::Octal:
-            sim->SetOctalEntry(e.text);
-            break;
+        case ScriptEvent::Octal: sim->SetOctalEntry(e.text); break;
         }
     }
 }
