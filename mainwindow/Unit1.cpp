@@ -34,7 +34,9 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress)
     if (progress)
         progress(QStringLiteral("Инициализация переменных"));
     auto* central = new QWidget(this);
-    central->setMinimumSize(632, 427);
+    // the panels are laid out for a width of 632; the window grows in height only
+    central->setFixedWidth(632);
+    central->setMinimumHeight(427);
     setCentralWidget(central);
     buildMenu();
     buildGrid();

@@ -3,6 +3,8 @@
 // window and reset.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -33,6 +35,24 @@ void onNextModal(std::function<void(QWidget*)> action, int tries = 200)
             onNextModal(std::move(action), tries - 1);
         }
     });
+}
+
+// During a run: polls `ready` and presses Esc on the window once it holds
+// (or after `timeoutMs`, and the test's checks then fail).
+void escapeWhen(QWidget* window, std::function<bool()> ready, int timeoutMs = 15000)
+{
+    auto* poll = new QTimer(window);
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        if (ready() || waited->elapsed() > timeoutMs) {
+            poll->stop();
+            poll->deleteLater();
+            delete waited;
+            QTest::keyClick(window, Qt::Key_Escape);
+        }
+    });
+    poll->start(10);
 }
 
 }  // namespace
@@ -183,7 +203,7 @@ private slots:
     {
         clearProgram();
         setProgram(0, {"inc bx", "jmp 0"});
-        QTimer::singleShot(300, [this] { QTest::keyClick(form->Grid1, Qt::Key_Escape); });
+        escapeWhen(form->Grid1, [this] { return form->sim().m.BX > 10; });
         form->N29Click();
         QVERIFY(!form->sim().Running());
         QVERIFY(form->sim().m.BX > 10);
@@ -217,12 +237,35 @@ private slots:
         form->sim().ravx.DisplayRam[0] = 0;
         QTimer::singleShot(
             50, [this] { QTest::mouseClick(form->MGrid, Qt::LeftButton, {}, QPoint(6 * MatrixView::kCellW + 4, 4)); });
-        QTimer::singleShot(600, [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+        escapeWhen(form.get(), [this] { return form->sim().panel.Indicator[0][0].view() == "1"; });
         form->N29Click();
         QCOMPARE(form->sim().ravx.DisplayRam[0], uint8_t{0x06});
         QCOMPARE(std::string(form->sim().panel.Indicator[0][0].view()), std::string("1"));
         QCOMPARE(form->sim().panel.Matrix[0][6], '1');  // auto-release
         QCOMPARE(form->labelNamed(QStringLiteral("Mozu0"))->text(), QStringLiteral("0 006:06"));
+    }
+
+    void matrixCellsByMouseAndKeys()
+    {
+        clearProgram();
+        const QPoint cell(4 * MatrixView::kCellW + 4, 3 * MatrixView::kCellH + 4);
+        QTest::mouseClick(form->MGrid, Qt::LeftButton, {}, cell);
+        QCOMPARE(form->sim().panel.Matrix[3][4], '0');
+        QVERIFY(form->MGrid->hasFocus());
+        QCOMPARE(form->labelNamed(QStringLiteral("MGridNum"))->text(), QStringLiteral("034"));
+        QTest::keyClick(form->MGrid, Qt::Key_1);
+        QCOMPARE(form->sim().panel.Matrix[3][4], '1');
+        QTest::keyClick(form->MGrid, Qt::Key_A);  // other keys change no cell
+        QCOMPARE(form->sim().panel.Matrix[3][4], '1');
+        QTest::keyClick(form->MGrid, Qt::Key_0);
+        QCOMPARE(form->sim().panel.Matrix[3][4], '0');
+        QTest::mouseClick(form->ShftB, Qt::LeftButton);
+        QVERIFY(form->sim().panel.ShiftChecked);
+        QTest::mouseMove(form->MGrid, cell);
+        QCOMPARE(form->labelNamed(QStringLiteral("MGridNum"))->text(), QStringLiteral("134"));
+        QTest::mouseClick(form->ShftB, Qt::LeftButton);
+        form->ResetKey();
+        QCOMPARE(form->sim().panel.Matrix[3][4], '1');
     }
 
     void errorWindowShowsTheMessageAndClosesOnAKey()
@@ -247,6 +290,8 @@ private slots:
         QCOMPARE(form->sim().m.IP, uint16_t{0});
 
         // a mouse button released on the window closes it as well
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
         onNextModal([](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(200, 100)); });
         QTest::keyClick(form.get(), Qt::Key_F8);
         QCOMPARE(form->sim().m.ErrorCounter, uint16_t{2});
@@ -349,8 +394,14 @@ private slots:
                               QPoint(col * MatrixView::kCellW + 4, row * MatrixView::kCellH + 4));
         };
         QTimer::singleShot(50, [&] { click(0, 5); });
-        QTimer::singleShot(400, [&] { click(2, 3); });
-        QTimer::singleShot(900, [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+        bool second = false;
+        escapeWhen(form.get(), [&] {
+            if (!second && form->sim().panel.Indicator[0][0].view() == "5") {
+                second = true;
+                click(2, 3);
+            }
+            return form->sim().panel.Indicator[0][1].view() == "3";
+        });
         form->N29Click();
         QCOMPARE(std::string(form->sim().panel.Indicator[0][0].view()), std::string("5"));
         QCOMPARE(std::string(form->sim().panel.Indicator[0][1].view()), std::string("3"));
