@@ -36,6 +36,10 @@ TErrW::TErrW(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowCloseButton
     Memo1->setGeometry(24, 60, 361, 66);
     Memo1->setReadOnly(true);
     Memo1->setEnabled(false);
+    // disabled, but the explanation must stay easy to read
+    QPalette dark = Memo1->palette();
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x30, 0x30, 0x30));
+    Memo1->setPalette(dark);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
