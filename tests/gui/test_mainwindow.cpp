@@ -107,6 +107,7 @@ private slots:
             w->close();
         });
         form = std::make_unique<TForm1>();
+        form->sim().ravx.Seed(1);  // display RAM contents repeat from run to run
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QTRY_VERIFY(!portMessage.isEmpty());
@@ -237,7 +238,9 @@ private slots:
         form->sim().ravx.DisplayRam[0] = 0;
         QTimer::singleShot(
             50, [this] { QTest::mouseClick(form->MGrid, Qt::LeftButton, {}, QPoint(6 * MatrixView::kCellW + 4, 4)); });
-        escapeWhen(form.get(), [this] { return form->sim().panel.Indicator[0][0].view() == "1"; });
+        escapeWhen(form.get(), [this] {
+            return form->sim().ravx.DisplayRam[0] == 0x06 && form->sim().panel.Indicator[0][0].view() == "1";
+        });
         form->N29Click();
         QCOMPARE(form->sim().ravx.DisplayRam[0], uint8_t{0x06});
         QCOMPARE(std::string(form->sim().panel.Indicator[0][0].view()), std::string("1"));
@@ -389,6 +392,7 @@ private slots:
             form->Grid1->item(a, 2)->setText(QString::fromStdString(form->sim().program.rows[a].comment));
         }
         form->ResetKey();
+        form->sim().ravx.DisplayRam.fill(0);  // no random byte may pass for a key
         auto click = [this](int row, int col) {
             QTest::mouseClick(form->MGrid, Qt::LeftButton, {},
                               QPoint(col * MatrixView::kCellW + 4, row * MatrixView::kCellH + 4));
@@ -396,11 +400,13 @@ private slots:
         QTimer::singleShot(50, [&] { click(0, 5); });
         bool second = false;
         escapeWhen(form.get(), [&] {
-            if (!second && form->sim().panel.Indicator[0][0].view() == "5") {
+            const auto& ram = form->sim().ravx.DisplayRam;
+            const auto& cells = form->sim().panel.Indicator[0];
+            if (!second && ram[0] == 0x05) {
                 second = true;
                 click(2, 3);
             }
-            return form->sim().panel.Indicator[0][1].view() == "3";
+            return ram[0] == 0x05 && ram[1] == 0x13 && cells[0].view() == "5" && cells[1].view() == "3";
         });
         form->N29Click();
         QCOMPARE(std::string(form->sim().panel.Indicator[0][0].view()), std::string("5"));
