@@ -397,7 +397,6 @@ uint8_t TRavx::dataRead(uint8_t al)
         ++RamAddress;
         if (RamAddress > 15 || (ReadFifo && ModeSensor && RamAddress > 7))
             RamAddress = 0;
-        showRga();
     }
     panel_->D = bin8(result);
     if (panel_->CodeGeneratorChecked) {

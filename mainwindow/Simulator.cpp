@@ -265,8 +265,7 @@ void Simulator::ResetKey()
     for (auto& row : panel.Matrix)
         row.fill('1');
 
-    ravx.ShowOzui(255);
-    ravx.SetCW0();
+    ravx.SetCW0();  // the display RAM labels were rewritten by the controller's Reset
     ravx.SetCW1();
     ravx.SetCW3();
     ravx.SetCW4();

@@ -2,46 +2,15 @@
 // strobe actions and steps against the controller; the invariants of its
 // registers must hold after every action.
 #include <cstdint>
-#include <cstdlib>
 
-#include "mainwindow/Simulator.h"
-
-namespace {
-
-class QuietHost : public ravx::Host {
-public:
-    void reportError(uint8_t code) override
-    {
-        if (code != 14 && code != 21)  // the only errors the controller raises
-            std::abort();
-    }
-};
-
-void check(const ravx::Simulator& sim)
-{
-    const ravx::TRavx& c = sim.ravx;
-    if (c.ModeLockout + c.ModeRollover + c.ModeSensor + c.ModeStrobed != 1)
-        std::abort();
-    if (c.FifoReadPtr > 7 || c.FifoWritePtr > 7 || c.FifoCount > 8 || c.RamAddress > 15)
-        std::abort();
-    if (c.ScanCounter % 64 != 0 || c.ScanCounter >= 1024)
-        std::abort();
-    if (sim.panel.MatrixRows < 1 || sim.panel.MatrixRows > 8 || sim.panel.DGridCols > 16)
-        std::abort();
-}
-
-}  // namespace
+#include "FuzzMachine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QuietHost host;
-    static ravx::Simulator* sim = [] {
-        auto* s = new ravx::Simulator(host);
-        s->ravx.Seed(1);
-        for (int a = 0; a < ravx::kStatementRows; ++a)
-            s->program.rows[a].statement = "nop";
-        return s;
-    }();
+    static ravx::fuzz::QuietHost host(true);
+    ravx::Simulator* sim = &ravx::fuzz::FuzzSimulator(host);
+    for (int a = 0; a < ravx::kStatementRows; ++a)
+        sim->program.rows[a].statement = "nop";
     sim->ravx.PortBase = 0x2A;
     sim->ResetKey();
     sim->m.IF = false;
@@ -88,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             break;
         }
-        check(*sim);
+        ravx::fuzz::CheckInvariants(*sim);
     }
     return 0;
 }

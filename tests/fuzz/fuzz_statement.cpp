@@ -1,32 +1,14 @@
 // Feeds arbitrary statement texts to the executor, one per input line, and
 // steps the machine in between so that the controller sees the results.
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
-#include "mainwindow/Simulator.h"
-
-namespace {
-
-class QuietHost : public ravx::Host {
-public:
-    void reportError(uint8_t code) override
-    {
-        if (code < 1 || code > 21)
-            std::abort();
-    }
-};
-
-}  // namespace
+#include "FuzzMachine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QuietHost host;
-    static ravx::Simulator* sim = [] {
-        auto* s = new ravx::Simulator(host);
-        s->ravx.Seed(1);
-        return s;
-    }();
+    static ravx::fuzz::QuietHost host(false);
+    ravx::Simulator* sim = &ravx::fuzz::FuzzSimulator(host);
     sim->ResetKey();
     sim->ravx.PortBase = 0x2A;
     for (auto& row : sim->program.rows)
@@ -45,13 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < 200; ++i)
         sim->Step();
 
-    const auto& m = sim->m;
-    const auto& c = sim->ravx;
-    if (m.SP > 255 && m.SP != 0xFFFF)
-        std::abort();
-    if (c.FifoReadPtr > 7 || c.FifoWritePtr > 7 || c.FifoCount > 8 || c.RamAddress > 15)
-        std::abort();
-    if (c.ModeLockout + c.ModeRollover + c.ModeSensor + c.ModeStrobed != 1)
-        std::abort();
+    ravx::fuzz::CheckInvariants(*sim);
     return 0;
 }
