@@ -6,12 +6,12 @@
 #include <array>
 #include <cstdint>
 
-#include "../machine/FixedText.h"
+#include "controller/Timer_state.h"
+#include "machine/FixedText.h"
 
 namespace ravx {
 
 constexpr int kMatrixSize = 8;
-constexpr int kDisplayPositions = 16;
 
 struct FrontPanel {
     // pins and registers of the controller
@@ -44,9 +44,11 @@ struct FrontPanel {
     Label NumZGL = "Номер знакогенератора:0";
 
     // FIFO list ("МОЗУ") and its read/write marks (pixels from the top)
-    std::array<Label, 8> Mozu{};
-    int ReadPointTop = 3;
-    int WritePointTop = 3;
+    std::array<Label, kFifoSize> Mozu{};
+    int ReadPointTop = FifoMarkTop(0);
+    int WritePointTop = FifoMarkTop(0);
+    // The FIFO list has a line of 13 pixels per entry, the first 3 pixels down.
+    static constexpr int FifoMarkTop(int pointer) { return 13 * pointer + 3; }
 
     // display RAM labels ("ОЗУ индикации")
     std::array<Label, kDisplayPositions> Ozu{};
@@ -75,11 +77,11 @@ struct FrontPanel {
     Label STRInp = "000";
     bool STRInpVisible = false;
 
-    // settings check boxes the models read or change
-    bool AutoRelease = true;            // "Автоотжатие клавиши" (AutoUpC)
-    bool CodeGeneratorChecked = false;  // "Подключить кодогенератор" (KG_P)
-    bool OctalStrobe = true;            // "Ввод 8сс числа (ввод по стробу)" (StrbChk)
-    int GeneratorChoice = 0;            // radio group "Подключенный знакогенератор"
+    // settings check boxes the models read or change (the generator choice
+    // and the code generator are the controller's ConnectedGenerator and
+    // CodeGeneratorOn)
+    bool AutoRelease = true;  // "Автоотжатие клавиши" (AutoUpC)
+    bool OctalStrobe = true;  // "Ввод 8сс числа (ввод по стробу)" (StrbChk)
 
     FrontPanel()
     {

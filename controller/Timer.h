@@ -1,143 +1,71 @@
-// The keyboard/display controller: registers, modes, memories, the port
-// interface with its command words, and the per-step cycle.
+// The keyboard/display controller: its port side with the command words, the
+// per-step cycle, its moments within a step, and the front panel inputs it
+// reads. The state itself is the plain record RavxState; TRavx adds the
+// behaviour and its links to the processor's error routine, the front panel
+// and the host.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <random>
+#include <string_view>
 
-#include "../machine/Host.h"
-#include "FrontPanel.h"
+#include "controller/FrontPanel.h"
+#include "controller/Timer_state.h"
+#include "machine/Host.h"
+#include "machine/Ports.h"
 
 namespace ravx {
 
 struct MachineState;
 
-// Command numbers (bits 7..5 of a command byte).
-enum Cw : uint8_t {
-    kCw0Mode = 0,
-    kCw1Clock,
-    kCw2ReadFifo,
-    kCw3ReadDisplay,
-    kCw4WriteDisplay,
-    kCw5Inhibit,
-    kCw6Clear,
-    kCw7EndInt
-};
-
-// Command word fields.
-constexpr uint8_t kCwCommandShift = 5;
-constexpr uint8_t kCw0DecodedScan = 0x01;
-constexpr uint8_t kCw0ModeMask = 0x06;
-constexpr uint8_t kCw0ModeShift = 1;
-constexpr uint8_t kCw0Display16 = 0x08;
-constexpr uint8_t kCw0RightEntry = 0x10;
-constexpr uint8_t kCw1PrescalerMask = 0x1F;
-constexpr uint8_t kCwAutoIncrement = 0x10;  // CW2, CW3, CW4
-constexpr uint8_t kCwAddressMask = 0x0F;    // CW3, CW4
-constexpr uint8_t kCw2AddressMask = 0x07;
-constexpr uint8_t kCw5BlankB = 0x01;
-constexpr uint8_t kCw5BlankA = 0x02;
-constexpr uint8_t kCw5InhibitB = 0x04;
-constexpr uint8_t kCw5InhibitA = 0x08;
-constexpr uint8_t kCw6ClearAll = 0x01;       // CA
-constexpr uint8_t kCw6ClearFifo = 0x02;      // CF
-constexpr uint8_t kCw6ClearCodeMask = 0x0C;  // CD bits 3..2
-constexpr uint8_t kCw6ClearCodeFF = 0x0C;
-constexpr uint8_t kCw6ClearCode20 = 0x08;
-constexpr uint8_t kCw6ClearDisplay = 0x10;  // CD enable
-constexpr uint8_t kCw7SpecialError = 0x10;
-
-// Keyboard modes as CW0 bits 2..1.
-enum KeyboardMode : uint8_t { kModeLockout = 0, kModeRollover = 1, kModeSensor = 2, kModeStrobed = 3 };
-
-// Status byte bits.
-constexpr uint8_t kStatusCountMask = 0x0F;
-constexpr uint8_t kStatusEmpty = 0x10;
-constexpr uint8_t kStatusFull = 0x20;
-constexpr uint8_t kStatusErrorOrSensor = 0x40;
-constexpr uint8_t kStatusDisplayUnavailable = 0x80;
-
-constexpr int kFifoSize = 8;
-constexpr uint16_t kScanStep = 64;
-constexpr uint16_t kScanWrap = 1024;
-
-class TRavx {
+class TRavx : public RavxState, public PortDevice {
 public:
-    TRavx(MachineState& m, FrontPanel& panel, Host& host) : m_(&m), panel_(&panel), host_(&host) {}
+    TRavx(MachineState& m, FrontPanel& panel, Host& host) : m_(m), panel_(panel), host_(host) {}
+    TRavx(const TRavx&) = delete;
+    TRavx& operator=(const TRavx&) = delete;
 
-    // ---- fields, in declaration order -----------------------------------
-    uint16_t PortBase = 0;
-    uint8_t ReturnLines = 0;
-    uint8_t ScanRow = 0;
-    uint8_t DisplayPos = 0;
-    uint8_t OutA = 0;
-    uint8_t OutB = 0;
-    uint8_t LastClearWord = 0;
-    uint8_t FifoReadPtr = 0;
-    uint8_t FifoWritePtr = 0;
-    uint8_t Prescaler = 0;
-    uint8_t RamAddress = 0;
-    uint8_t EntryOffset = 0;
-    uint8_t FifoCount = 0;
-    uint8_t DebounceCount = 0;
-    uint8_t DebounceRow = 0;
-    uint8_t DebounceReturn = 0;
-    bool PortWriteActive = false;
-    bool StrobePending = false;
-    bool CommandAccess = false;
-    bool Clearing = false;
-    bool SpecialErrorMode = false;
-    bool ModeRollover = false;
-    bool ModeLockout = false;
-    bool ModeSensor = false;
-    bool ModeStrobed = false;
-    bool Display16 = false;
-    bool RightEntry = false;
-    bool DecodedScan = false;
-    bool ReadFifo = false;
-    bool AutoIncrement = false;
-    bool ClearToFF = false;
-    bool ClearTo20 = false;
-    bool WriteEnableA = false;
-    bool WriteEnableB = false;
-    bool FifoWriteEnable = false;
-    bool IntLine = false;
-    bool BlankB = false;
-    bool BlankA = false;
-    bool EndInterruptSeen = false;
-    bool ErrorFlag = false;
-    bool SensorIntInService = false;
-    bool DisplayFrozen = false;
-    uint8_t ConnectedGenerator = 0;
-    bool CodeGeneratorOn = false;
-    uint16_t ScanCounter = 0;
-    bool UnderrunFlag = false;
-    std::array<uint8_t, 16> DisplayRam{};
-    std::array<uint8_t, kFifoSize> SensorRam{};
-    std::array<uint8_t, 256> Zg1{};
-    std::array<uint8_t, 256> Zg2{};
-    std::array<uint8_t, 16> Zg3{};
-    std::array<uint8_t, 16> Zg4{};
-    std::array<uint8_t, 256> Kg{};
-    bool SensorChangePending = false;
-    bool RolloverHold = false;
-    bool SensorWriteReenable = false;
-    bool SingleKey = false;
-    bool MultiKey = false;
-    uint8_t HoldRow = 0;
-    uint8_t ClearCountdown = 0;
-    uint8_t BusData = 0;
-    uint8_t Command = 0;
+    const RavxState& State() const { return *this; }
 
-    // ---- operations ------------------------------------------------------
-    void Reset();
+    // ---- the processor's side (IN, OUT, RESET, INTCALL) -------------------
+    PortRegister DecodePort(uint16_t port) const override;
+    uint8_t ReadPort(PortRegister reg, uint8_t al) override;
+    void WritePort(PortRegister reg, uint8_t value) override;
+    void Reset() override;
+    void AcknowledgeInterrupt() override;
+
+    // ---- the controller's moments in one step, in the driver's order -----
+    // Pins and labels before the statement.
+    void BeginStep();
+    // Whether INT asks for interrupt entry (the processor's IF decides too).
+    bool InterruptRequested() const { return IntLine && !(ModeSensor && SensorIntInService); }
+    // After the statement, also a failed one: "ARD:" and the FIFO marks.
+    void EndStatement();
+    // After a statement that succeeded: sample the scanned row of the input
+    // matrix, run the cycle and move the scan on by one position.
+    void Clock();
+    // The controller's share of the reset command.
+    void ResetCommand();
+
+    // ---- the front panel's inputs ------------------------------------------
+    // A matrix cell pressed ('0') or released ('1').
+    void SetMatrixCell(int row, int column, bool pressed);
+    // A click on the "Ctrl" box; in strobed mode ("^STB") a click that leaves
+    // it unchecked sends a strobe.
+    void ClickCtrl();
+    void SetShift(bool checked) { panel_.ShiftChecked = checked; }
+    // The preview code under the matrix: the key code the cell would give
+    // (emptied in strobed mode).
+    void PreviewCell(int row, int column);
+    // The octal entry box: at most three characters, only 0..7 are kept.
+    void SetOctalEntry(std::string_view text);
+    // The generator settings as the settings dialog applies them.
+    void ApplyGeneratorSettings(int choice, bool codeGenerator);
+    // The row of the input matrix sampled at a scan value (row 0 in strobed mode).
+    int SampledRow(uint8_t scan) const { return ModeStrobed ? 0 : ScanRowOf(scan, DecodedScan); }
+
+    // ---- operations --------------------------------------------------------
     void ClearSensorRam() { SensorRam.fill(0); }
-    void WritePort(uint8_t al);
-    uint8_t ReadPort(uint8_t al);
     void Tick();
     void ShowStatus();
-    uint8_t ScanValue() const;
     void SetCW0();
     void SetCW1();
     void SetCW2();
@@ -151,34 +79,28 @@ public:
     void MOZUFill();
     // Rewrites one display RAM label, or all 16 with 255.
     void ShowOzui(uint8_t position);
-    // The clear code of CW6: 20 hex, FF hex or 0.
-    uint8_t ClearCode() const { return ClearTo20 ? 0x20 : ClearToFF ? 0xFF : 0x00; }
-    uint8_t StatusByte() const;
-    KeyboardMode Mode() const
-    {
-        return ModeRollover ? kModeRollover : ModeSensor ? kModeSensor : ModeStrobed ? kModeStrobed : kModeLockout;
-    }
-    // Positions on the display RAM wrap at 4 (decoded scan), 16 or 8.
-    uint8_t DisplayWidth() const { return DecodedScan ? 4 : Display16 ? 16 : 8; }
+    // The indicator rows straight from the display RAM, without generators.
+    void ShowDisplayRamOnIndicators();
+    // Sets OutA/OutB for a display RAM position, blanking applied.
+    void ComputeOutputs(uint8_t position);
+    // Draws one indicator column from OutA/OutB through the connected generator.
+    void DrawIndicator(uint8_t column);
+    // The FIFO write-enable rule.
+    void UpdateFifoWriteEnable();
 
     // The random source of the display RAM at reset.
     void Seed(uint32_t seed) { rng_.seed(seed); }
 
-    // Rewires the object to another state and panel (used when copying a
-    // whole simulator).
-    void Rewire(MachineState& m, FrontPanel& panel, Host& host)
-    {
-        m_ = &m;
-        panel_ = &panel;
-        host_ = &host;
-    }
-
 private:
+    // The one place that drives INT: the line and its label. A falling line
+    // also ends a sensor interrupt in service, at every place it falls.
+    void setIntLine(bool level);
     void commandWrite();
     void dataWrite();
     uint8_t statusRead();
     uint8_t dataRead(uint8_t al);
     void handleCw0();
+    void reshapePanel();
     void handleCw6Clears();
     void handleCw6Frozen();
     void applyMode(uint8_t mode);
@@ -186,6 +108,9 @@ private:
     void showCwLab(int n);
     void updateBd();
     void showRga();
+    void showFifoMarks();
+    void sampleReturnLines();
+    void reportError(uint8_t code);
     // the input half of the cycle (Timer_input.cpp)
     void CountKeys();
     void Debounce();
@@ -198,18 +123,9 @@ private:
     uint8_t IndicatorColumn() const;
     void RefreshDisplayPosition();
 
-public:
-    // Sets OutA/OutB for a display RAM position, blanking applied.
-    void ComputeOutputs(uint8_t position);
-    // Draws one indicator column from OutA/OutB through the connected generator.
-    void DrawIndicator(uint8_t column);
-    // The FIFO write-enable rule.
-    void UpdateFifoWriteEnable();
-
-private:
-    MachineState* m_;
-    FrontPanel* panel_;
-    Host* host_;
+    MachineState& m_;
+    FrontPanel& panel_;
+    Host& host_;
     std::mt19937 rng_{std::random_device{}()};
 };
 

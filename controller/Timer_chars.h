@@ -14,8 +14,13 @@ struct CharRow {
     int koi8;                    // -1 for the catch-all row
 };
 
-// The 38 rows in their order; the last ("#") stands for any other code.
-extern const CharRow kCharTable[38];
+constexpr int kCharRows = 38;
+// The code of the last row, "#", which stands for any code not in the table:
+// the viewer refuses to draw it.
+constexpr uint8_t kCatchAllCode = 0x8D;
+
+// The rows in their order; the last ("#") stands for any other code.
+extern const CharRow kCharTable[kCharRows];
 
 // The character shown for a seven-segment code ("#" when there is none).
 std::string_view SegmentChar(uint8_t code);

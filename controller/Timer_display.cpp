@@ -1,8 +1,8 @@
 // The output half of the controller: the display clear, the outputs with
 // blanking, right entry and drawing through the character generators.
-#include "../machine/_Asm_text.h"
-#include "Timer.h"
-#include "Timer_chars.h"
+#include "controller/Timer.h"
+#include "controller/Timer_chars.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx {
 
@@ -10,7 +10,7 @@ void TRavx::ClearStep()
 {
     DisplayRam[DisplayPos & 0x0F] = ClearCode();
     ShowOzui(DisplayPos);
-    host_->displayRamChanged();
+    host_.displayRamChanged();
     if (ClearCountdown > 0)
         --ClearCountdown;
     if (ClearCountdown == 0) {
@@ -25,8 +25,8 @@ void TRavx::ComputeOutputs(uint8_t position)
     const uint8_t entry = DisplayRam[position & 0x0F];
     OutA = (BlankA ? blank : entry) & 0xF0;
     OutB = (BlankB ? blank : entry) & 0x0F;
-    panel_->OutBC = bin4(OutB);
-    panel_->OUTAC = bin4(OutA >> 4);
+    panel_.OutBC = bin4(OutB);
+    panel_.OUTAC = bin4(OutA >> 4);
 }
 
 uint8_t TRavx::IndicatorColumn() const
@@ -53,26 +53,26 @@ void TRavx::DrawIndicator(uint8_t column)
 {
     column &= 0x0F;
     const uint8_t v = static_cast<uint8_t>(OutA + OutB);
-    auto& cells = panel_->Indicator;
+    auto& cells = panel_.Indicator;
     switch (ConnectedGenerator) {
     case 1:
     case 2: {
         const uint8_t g = ConnectedGenerator == 1 ? Zg1[v] : Zg2[v];
-        panel_->ZGOutL = bin8(g);
+        panel_.ZGOutL = bin8(g);
         cells[0][column] = SegmentChar(g);
         break;
     }
     case 3:
         if (!(RightEntry && !WriteEnableA)) {
             const uint8_t g = Zg3[OutA >> 4];
-            panel_->ZGOutL = bin8(g);
-            panel_->ZGOutL.append("-3");
+            panel_.ZGOutL = bin8(g);
+            panel_.ZGOutL.append("-3");
             cells[0][column] = SegmentChar(g);
         }
         if (!(RightEntry && !WriteEnableB)) {
             const uint8_t h = Zg4[OutB & 0x0F];
-            panel_->ZGOutL1 = bin8(h);
-            panel_->ZGOutL1.append("-4");
+            panel_.ZGOutL1 = bin8(h);
+            panel_.ZGOutL1.append("-4");
             cells[1][column] = SegmentChar(h);
         }
         break;

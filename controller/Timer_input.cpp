@@ -3,10 +3,10 @@
 // and the INT output.
 #include <bit>
 
-#include "../machine/_Asm.h"
-#include "../machine/_Asm_errors.h"
-#include "../machine/_Asm_text.h"
-#include "Timer.h"
+#include "controller/Timer.h"
+#include "machine/_Asm.h"
+#include "machine/_Asm_errors.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx {
 namespace {
@@ -20,8 +20,7 @@ void TRavx::CountKeys()
     SingleKey = released == 7;
     MultiKey = released <= 6;
     if (ModeRollover && SpecialErrorMode && (MultiKey || (DebounceCount != 0 && SingleKey && DebounceRow != ScanRow))) {
-        IntLine = true;
-        panel_->intC = "1";
+        setIntLine(true);
         ErrorFlag = true;
         ShowStatus();
     }
@@ -41,13 +40,13 @@ void TRavx::Debounce()
     if (((stable && counting) || start) && !RolloverHold && !ModeStrobed) {
         if (!(ModeLockout && MultiKey))
             ++DebounceCount;
-        panel_->CyclC = dec(DebounceCount);
+        panel_.CyclC = dec(DebounceCount);
         if (DebounceCount == 3) {
             if (SpecialErrorMode) {
                 StoreKey();
                 cancel = true;
             } else {
-                panel_->CyclC.append("*");
+                panel_.CyclC.append("*");
             }
         }
         if (DebounceCount == 1) {
@@ -58,7 +57,7 @@ void TRavx::Debounce()
     }
     if (cancel && !RolloverHold) {
         DebounceCount = 0;
-        panel_->CyclC = "0";
+        panel_.CyclC = "0";
     }
     if (DebounceCount == 3) {
         if (ModeRollover && !RolloverHold) {
@@ -68,17 +67,17 @@ void TRavx::Debounce()
         StoreKey();
         if (!RolloverHold) {
             DebounceCount = 0;
-            panel_->CyclC = "0";
+            panel_.CyclC = "0";
         }
     }
     if (RolloverHold && ScanRow == HoldRow) {
         RolloverHold = false;
-        if (panel_->AutoRelease) {
-            panel_->CtrlChecked = false;
-            panel_->ShiftChecked = false;
+        if (panel_.AutoRelease) {
+            panel_.CtrlChecked = false;
+            panel_.ShiftChecked = false;
         }
         DebounceCount = 0;
-        panel_->CyclC = "0";
+        panel_.CyclC = "0";
     }
 }
 
@@ -93,30 +92,25 @@ void TRavx::StoreKey()
         const uint8_t slot = FifoWritePtr & 7;
         ++FifoWritePtr;
         ++FifoCount;
-        panel_->STk = hex2(FifoCount);
+        panel_.STk = hex2(FifoCount);
         if (FifoWritePtr >= kFifoSize)
             FifoWritePtr = 0;
-        panel_->Stg = hex2(FifoWritePtr);
+        panel_.Stg = hex2(FifoWritePtr);
         if (FifoCount > 7)
             ShowStatus();
 
         // the column: line i, or in 2-key lockout the highest active line
         const int column = ModeRollover ? i : 7 - std::countl_one(static_cast<uint8_t>(ReturnLines));
-        uint8_t code = static_cast<uint8_t>(column + 8 * ScanRow);
-        if (panel_->ShiftChecked)
-            code |= 0x40;
-        if (panel_->CtrlChecked)
-            code |= 0x80;
-        SensorRam[slot] = code;
+        SensorRam[slot] = KeyCode(ScanRow, column, panel_.ShiftChecked, panel_.CtrlChecked);
         MOZUFill();
     }
-    auto& row = panel_->Matrix[ScanRow & 7];
+    auto& row = panel_.Matrix[ScanRow & 7];
     if (ModeRollover) {
         row.fill('1');
-    } else if (panel_->AutoRelease) {
+    } else if (panel_.AutoRelease) {
         row.fill('1');
-        panel_->CtrlChecked = false;
-        panel_->ShiftChecked = false;
+        panel_.CtrlChecked = false;
+        panel_.ShiftChecked = false;
     }
 }
 
@@ -133,13 +127,12 @@ void TRavx::SensorScan()
         const int add = row == 0 ? std::popcount(static_cast<unsigned>(diff)) : diff != 0;
         // the count field of the status holds at most 8
         FifoCount = static_cast<uint8_t>(FifoCount + add > kFifoSize ? kFifoSize : FifoCount + add);
-        panel_->STk = hex2(FifoCount);
+        panel_.STk = hex2(FifoCount);
         SensorRam[row] = ReturnLines;
         MOZUFill();
     }
     if (ScanRow == DebounceRow && FifoCount != 0 && SensorChangePending) {
-        IntLine = true;
-        panel_->intC = "1";
+        setIntLine(true);
         FifoWriteEnable = false;
         SensorChangePending = false;
         SensorWriteReenable = false;
@@ -153,39 +146,34 @@ void TRavx::TakeStrobe()
     if (!FifoWriteEnable)
         return;  // a full FIFO: the strobe waits for a read to make room
     uint8_t value;
-    if (panel_->OctalStrobe) {
+    if (panel_.OctalStrobe) {
         StrobePending = false;
-        const std::string_view text = panel_->STRInp.view();
+        const std::string_view text = panel_.STRInp.view();
         const NumberResult n = text.empty() ? NumberResult{} : ReadOctal(text, 0xFF, kErrStrobeValue);
         if (n.code != 0) {
-            ReportError(*m_, *host_, n.code);
+            reportError(n.code);
             return;
         }
         value = static_cast<uint8_t>(n.value);
-        panel_->RetC = bin8(value);
+        panel_.RetC = bin8(value);
     } else {
         value = ReturnLines;
     }
     SensorRam[FifoWritePtr & 7] = value;
     ++FifoCount;
-    panel_->STk = hex2(FifoCount);
+    panel_.STk = hex2(FifoCount);
     StrobePending = false;
     FifoWritePtr = (FifoWritePtr + 1) & 7;
-    panel_->Stg = hex2(FifoWritePtr);
+    panel_.Stg = hex2(FifoWritePtr);
     MOZUFill();
 }
 
 void TRavx::UpdateInt()
 {
-    if (FifoCount != 0 && !SensorChangePending) {
-        IntLine = true;
-        panel_->intC = "1";
-    }
-    if ((ModeLockout || ModeStrobed || (ModeRollover && !ErrorFlag)) && FifoCount == 0) {
-        IntLine = false;
-        SensorIntInService = false;
-        panel_->intC = "0";
-    }
+    if (FifoCount != 0 && !SensorChangePending)
+        setIntLine(true);
+    if ((ModeLockout || ModeStrobed || (ModeRollover && !ErrorFlag)) && FifoCount == 0)
+        setIntLine(false);
 }
 
 }  // namespace ravx

@@ -1,4 +1,4 @@
-#include "semi_.h"
+#include "controller/semi_.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "../machine/_Asm_text.h"
+#include "controller/Timer_chars.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx {
 
@@ -115,7 +116,7 @@ void TSemi::reject()
 
 void TSemi::Draw(uint8_t code)
 {
-    if (code == 0x8D) {
+    if (code == kCatchAllCode) {
         QMessageBox::information(parentWidget(), QStringLiteral("Просмотр"),
                                  QStringLiteral("Данный символ не может быть выведен"));
         aborted_ = true;

@@ -24,7 +24,7 @@ public:
     virtual void fillDialogListEnabled(bool /*enabled*/, int /*uses*/) {}
 };
 
-// A host that only counts; for callers that need no window.
+// A host that shows nothing; for callers that need no window.
 class NullHost : public Host {
 public:
     void reportError(uint8_t) override {}

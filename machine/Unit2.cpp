@@ -1,4 +1,4 @@
-#include "Unit2.h"
+#include "machine/Unit2.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 
-#include "_Asm_errors.h"
+#include "machine/_Asm_errors.h"
 
 namespace ravx {
 

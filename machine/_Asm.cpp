@@ -1,10 +1,10 @@
 // Statement executor and operand evaluator: every statement is read again
 // from its text each time it runs.
-#include "_Asm.h"
+#include "machine/_Asm.h"
 
-#include "../controller/Timer.h"
-#include "_Asm_errors.h"
-#include "_Asm_operands.h"
+#include "machine/_Asm_errors.h"
+#include "machine/_Asm_operands.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx {
 namespace {
@@ -20,8 +20,7 @@ std::string_view cutStatement(std::string_view text)
         return text;
     std::size_t chars = 0, tail = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-        if (continuation && tail < 3) {
+        if (IsUtf8Continuation(text[i]) && tail < 3) {
             ++tail;
             continue;
         }
@@ -172,7 +171,7 @@ void Interpreter::Execute(std::string_view text)
         break;
     case 'R':
         if (mnemonic == "RESET")
-            return ravx_.Reset();
+            return ports_.Reset();
         if (mnemonic == "RET")
             return Ret();
         if (mnemonic == "ROL" || mnemonic == "ROR")

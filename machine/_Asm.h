@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Host.h"
+#include "machine/Host.h"
+#include "machine/Ports.h"
 
 namespace ravx {
-
-class TRavx;
-struct FrontPanel;
 
 // Flags word bits (operand name AF).
 constexpr uint16_t kFlagZF = 2;
@@ -94,21 +92,17 @@ struct Operand {
     bool word = false;
 };
 
-// Runs statements against the machine state and the controller. Errors of the
-// student's program are reported through the error routine and left in
-// MachineState::ErrorCode; the executor never throws for them.
+// Runs statements against the machine state and the device on the I/O bus.
+// Errors of the student's program are reported through the error routine and
+// left in MachineState::ErrorCode; the executor never throws for them.
 class Interpreter {
 public:
-    Interpreter(MachineState& m, TRavx& ravx, FrontPanel& panel, Host& host)
-        : m_(m), ravx_(ravx), panel_(panel), host_(host)
-    {}
+    Interpreter(MachineState& m, PortDevice& ports, Host& host) : m_(m), ports_(ports), host_(host) {}
 
     void Execute(std::string_view text);
     Operand Evaluate(std::string_view t, uint16_t max);
 
 private:
-    friend class InterpreterAccess;
-
     bool failed() const { return m_.ErrorCode != 0; }
     void report(uint8_t code) { ReportError(m_, host_, code); }
     void clearFlags()
@@ -146,11 +140,10 @@ private:
     void In(std::string_view d, std::string_view p);
     void Out(std::string_view p, std::string_view s);
     void InToAl();  // the IN of the built-in procedures: data port into AL
-    bool selectPort(std::string_view p, std::string_view reg, bool& reaches);
+    bool selectPort(std::string_view p, std::string_view reg, PortRegister& target);
 
     MachineState& m_;
-    TRavx& ravx_;
-    FrontPanel& panel_;
+    PortDevice& ports_;
     Host& host_;
 };
 

@@ -3,12 +3,10 @@
 // one after every statement that ends without error.
 #include <bit>
 
-#include "../controller/FrontPanel.h"
-#include "../controller/Timer.h"
-#include "../machine/_Asm_text.h"
-#include "_Asm.h"
-#include "_Asm_errors.h"
-#include "_Asm_operands.h"
+#include "machine/_Asm.h"
+#include "machine/_Asm_errors.h"
+#include "machine/_Asm_operands.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx {
 namespace {
@@ -82,8 +80,7 @@ void Interpreter::Call(std::string_view x)
 
 void Interpreter::InToAl()
 {
-    ravx_.CommandAccess = false;
-    setByte(m_, ByteReg::AL, ravx_.ReadPort(static_cast<uint8_t>(m_.AX)));
+    setByte(m_, ByteReg::AL, ports_.ReadPort(PortRegister::Data, static_cast<uint8_t>(m_.AX)));
     clearFlags();
 }
 
@@ -147,7 +144,6 @@ bool Interpreter::CallBuiltin(std::string_view name)
             m_.Ram[m_.DI] = m_.AX;
             ++m_.DI;
         }
-        panel_.RgAC = hex2(ravx_.RamAddress);
         host_.dataRamChanged();
     } else if (name == "COPY_ALLMOZU") {
         if (di + 7 > kRamLast)
@@ -221,13 +217,10 @@ void Interpreter::IntCall()
 {
     if (!push(static_cast<uint16_t>(m_.IP - 1)) || !push(m_.AF))
         return;
-    if (ravx_.ModeSensor)
-        ravx_.SensorIntInService = true;
     m_.IF = false;
     m_.RefreshFlags();
     m_.IP = static_cast<uint16_t>(m_.InterruptAddress - 1);
-    if (ravx_.ModeRollover && ravx_.SpecialErrorMode && panel_.AutoRelease)
-        panel_.ReleaseAllKeys();
+    ports_.AcknowledgeInterrupt();
 }
 
 void Interpreter::IRet()
@@ -244,8 +237,8 @@ void Interpreter::IRet()
 }
 
 // The port of IN and OUT: evaluated first, then the register must be AL.
-// Returns whether the port is one of the controller's two.
-bool Interpreter::selectPort(std::string_view p, std::string_view reg, bool& reaches)
+// `target` receives the register of the device at that port, if any.
+bool Interpreter::selectPort(std::string_view p, std::string_view reg, PortRegister& target)
 {
     const Operand port = Evaluate(p, 0xFFFF);
     if (failed())
@@ -254,32 +247,27 @@ bool Interpreter::selectPort(std::string_view p, std::string_view reg, bool& rea
         report(kErrIoRegister);
         return false;
     }
-    const uint16_t command = static_cast<uint16_t>(ravx_.PortBase + 1);
-    ravx_.CommandAccess = port.value == command;
-    reaches = port.value == ravx_.PortBase || port.value == command;
+    target = ports_.DecodePort(port.value);
     return true;
 }
 
 void Interpreter::In(std::string_view d, std::string_view p)
 {
-    bool reaches;
-    if (!selectPort(p, d, reaches))
+    PortRegister target;
+    if (!selectPort(p, d, target))
         return;
-    if (reaches)
-        setByte(m_, ByteReg::AL, ravx_.ReadPort(static_cast<uint8_t>(m_.AX)));
+    if (target != PortRegister::None)
+        setByte(m_, ByteReg::AL, ports_.ReadPort(target, static_cast<uint8_t>(m_.AX)));
     clearFlags();
 }
 
 void Interpreter::Out(std::string_view p, std::string_view s)
 {
-    bool reaches;
-    if (!selectPort(p, s, reaches))
+    PortRegister target;
+    if (!selectPort(p, s, target))
         return;
-    if (reaches) {
-        ravx_.PortWriteActive = true;
-        ravx_.WritePort(static_cast<uint8_t>(m_.AX));
-        ravx_.PortWriteActive = false;
-    }
+    if (target != PortRegister::None)
+        ports_.WritePort(target, static_cast<uint8_t>(m_.AX));
     clearFlags();
 }
 

@@ -2,9 +2,9 @@
 // follow from the register names and the evaluator's attributes.
 #include <bit>
 
-#include "_Asm.h"
-#include "_Asm_errors.h"
-#include "_Asm_operands.h"
+#include "machine/_Asm.h"
+#include "machine/_Asm_errors.h"
+#include "machine/_Asm_operands.h"
 
 namespace ravx {
 namespace {

@@ -1,7 +1,7 @@
-#include "_Asm_errors.h"
+#include "machine/_Asm_errors.h"
 
-#include "_Asm.h"
-#include "_Asm_text.h"
+#include "machine/_Asm.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx {
 

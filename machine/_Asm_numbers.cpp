@@ -1,7 +1,7 @@
 // Number readers. Digits accumulate in 16-bit arithmetic, so a hexadecimal
 // number of more than four digits keeps its last four.
-#include "_Asm.h"
-#include "_Asm_errors.h"
+#include "machine/_Asm.h"
+#include "machine/_Asm_errors.h"
 
 namespace ravx {
 namespace {

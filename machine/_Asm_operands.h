@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "_Asm.h"
+#include "machine/_Asm.h"
 
 namespace ravx {
 

@@ -1,4 +1,4 @@
-#include "_Asm_text.h"
+#include "machine/_Asm_text.h"
 
 #include <cstring>
 

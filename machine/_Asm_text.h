@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "FixedText.h"
+#include "machine/FixedText.h"
 
 namespace ravx {
 
@@ -25,5 +25,8 @@ ShortText dec(unsigned v);
 // the sixth are kept, so from = 4 gives the last three digits.
 ShortText octal(unsigned v);
 ShortText octalPadded(unsigned v, int from);
+
+// Whether a byte of a UTF-8 text continues a character rather than starting one.
+constexpr bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 }  // namespace ravx

@@ -1,4 +1,4 @@
-#include "Codepage.h"
+#include "mainwindow/Codepage.h"
 
 #include <array>
 #include <cstdint>

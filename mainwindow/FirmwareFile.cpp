@@ -1,4 +1,4 @@
-#include "FirmwareFile.h"
+#include "mainwindow/FirmwareFile.h"
 
 #include <istream>
 #include <ostream>
@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../controller/Timer.h"
-#include "FileError.h"
+#include "mainwindow/FileError.h"
 
 namespace ravx {
 
@@ -96,7 +95,7 @@ void ForEachByte(Visit&& visit)
 
 }  // namespace
 
-FirmwareTables FirmwareTablesOf(TRavx& ravx, MachineState& m)
+FirmwareTables FirmwareTablesOf(RavxState& ravx, MachineState& m)
 {
     return FirmwareTables{ravx.Zg1, ravx.Zg2, ravx.Zg3, ravx.Zg4, ravx.Kg, m.Ram};
 }

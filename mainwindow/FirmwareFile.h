@@ -10,11 +10,10 @@
 #include <iosfwd>
 #include <string>
 
-#include "../machine/_Asm.h"
+#include "controller/Timer_state.h"
+#include "machine/_Asm.h"
 
 namespace ravx {
-
-class TRavx;
 
 constexpr size_t kFirmwareFileSize = 4894;
 
@@ -28,7 +27,7 @@ struct FirmwareTables {
     std::array<uint16_t, kRamCells>& ram;
 };
 
-FirmwareTables FirmwareTablesOf(TRavx& ravx, MachineState& m);
+FirmwareTables FirmwareTablesOf(RavxState& ravx, MachineState& m);
 
 // Throws FileError.
 void WriteFirmwareFile(const std::string& path, const FirmwareTables& tables);

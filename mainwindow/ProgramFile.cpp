@@ -1,4 +1,4 @@
-#include "ProgramFile.h"
+#include "mainwindow/ProgramFile.h"
 
 #include <cstdint>
 #include <istream>
@@ -7,8 +7,8 @@
 #include <ostream>
 #include <string_view>
 
-#include "Codepage.h"
-#include "FileError.h"
+#include "mainwindow/Codepage.h"
+#include "mainwindow/FileError.h"
 
 namespace ravx {
 

@@ -8,7 +8,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "Program.h"
+#include "mainwindow/Program.h"
 
 namespace ravx {
 

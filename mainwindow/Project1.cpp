@@ -7,9 +7,9 @@
 #include <exception>
 #include <memory>
 
-#include "Splash.h"
-#include "Unit1.h"
-#include "Unit1_widgets.h"
+#include "mainwindow/Splash.h"
+#include "mainwindow/Unit1.h"
+#include "mainwindow/Unit1_widgets.h"
 
 namespace {
 

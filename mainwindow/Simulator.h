@@ -1,16 +1,16 @@
 // The step driver: one step, the automatic run with its stop rules, and the
-// reset command, over the one machine state and controller it owns.
+// reset command, over the one machine state, controller and program it owns.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "../controller/FrontPanel.h"
-#include "../controller/Timer.h"
-#include "../machine/Host.h"
-#include "../machine/_Asm.h"
-#include "Program.h"
+#include "controller/FrontPanel.h"
+#include "controller/Timer.h"
+#include "machine/Host.h"
+#include "machine/_Asm.h"
+#include "mainwindow/Program.h"
 
 namespace ravx {
 
@@ -44,24 +44,6 @@ public:
     void StopRun() { runFlag_ = false; }
     bool Running() const { return runFlag_; }
 
-    // ---- user actions on the front panel --------------------------------
-    // A matrix cell pressed ('0') or released ('1').
-    void SetMatrixCell(int row, int column, bool pressed);
-    // A click on the "Ctrl" box; in strobed mode ("^STB") a click that leaves
-    // it unchecked sends a strobe.
-    void ClickCtrl();
-    void SetShift(bool checked) { panel.ShiftChecked = checked; }
-    // The preview code under the matrix: the key code the cell would give
-    // (emptied in strobed mode).
-    void PreviewCell(int row, int column);
-    // The octal entry box: at most three characters, only 0..7 are kept.
-    void SetOctalEntry(std::string_view text);
-    // The generator settings as the settings dialog applies them.
-    void ApplyGeneratorSettings(int choice, bool codeGenerator);
-
-    // The scanned row of the input matrix for a scan value.
-    int ScannedRow(uint8_t scanValue) const;
-
     Host& host() { return host_; }
 
     MachineState m;
@@ -72,7 +54,6 @@ public:
 
 private:
     void initialise();
-    void sampleReturnLines();
 
     Host& host_;
     bool runFlag_ = false;

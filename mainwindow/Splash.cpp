@@ -1,4 +1,4 @@
-#include "Splash.h"
+#include "mainwindow/Splash.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QScreen>
 
-#include "../controller/Timer_chars.h"
+#include "controller/Timer_chars.h"
 
 namespace ravx {
 namespace {

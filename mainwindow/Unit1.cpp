@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "mainwindow/Unit1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,11 +16,11 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "../controller/Timer_chars.h"
-#include "../controller/semi_.h"
-#include "../machine/Unit2.h"
-#include "../machine/_Asm_text.h"
-#include "Unit1_widgets.h"
+#include "controller/Timer_chars.h"
+#include "controller/semi_.h"
+#include "machine/Unit2.h"
+#include "machine/_Asm_text.h"
+#include "mainwindow/Unit1_widgets.h"
 
 namespace ravx {
 TForm1::TForm1(const std::function<void(const QString&)>& progress)
@@ -222,7 +222,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         // the viewer for the character under the mouse (the right button steps)
         const QPoint at = DGrid->mapFrom(IndicatorPanel, static_cast<QMouseEvent*>(event)->position().toPoint());
         const std::optional<uint8_t> code = SegmentCode(DGrid->characterAt(at).toStdString());
-        semi_->Draw(code.value_or(0x8D));
+        semi_->Draw(code.value_or(kCatchAllCode));
         return true;
     }
     if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
@@ -248,8 +248,8 @@ void TForm1::FormShow()
     // The entry test and the settings dialog come with their own windows;
     // until then the working place keeps the default settings (group 1,
     // machine 1), which the settings dialog's "Ввод" would apply.
-    sim_->ravx.PortBase = 0x2A;
-    sim_->ApplyGeneratorSettings(0, false);
+    sim_->ravx.PortBase = kDefaultPortBase;
+    sim_->ravx.ApplyGeneratorSettings(0, false);
     ShowState();
     QMessageBox::information(this, windowTitle(),
                              QStringLiteral("Номер порта ввода/вывода для работы: ") +

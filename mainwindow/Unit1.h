@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Simulator.h"
+#include "mainwindow/Simulator.h"
 
 class QAction;
 class QCheckBox;

@@ -10,9 +10,9 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
-#include "../machine/_Asm_text.h"
-#include "Unit1.h"
-#include "Unit1_widgets.h"
+#include "machine/_Asm_text.h"
+#include "mainwindow/Unit1.h"
+#include "mainwindow/Unit1_widgets.h"
 
 namespace ravx {
 namespace {
@@ -240,7 +240,7 @@ void TForm1::buildPanels(QWidget* s)
     STRInp->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-7]{0,3}")), STRInp));
     STRInp->hide();
     connect(STRInp, &QLineEdit::textEdited, this, [this](const QString& t) {
-        sim_->SetOctalEntry(t.toStdString());
+        sim_->ravx.SetOctalEntry(t.toStdString());
         ShowState();
     });
     CtrlB = new QCheckBox(QStringLiteral("Ctrl"), s);
@@ -248,7 +248,7 @@ void TForm1::buildPanels(QWidget* s)
     CtrlB->setFont(sans());
     CtrlB->setGeometry(8, 225, 52, 16);
     connect(CtrlB, &QCheckBox::clicked, this, [this](bool) {
-        sim_->ClickCtrl();
+        sim_->ravx.ClickCtrl();
         ShowState();
     });
     ShftB = new QCheckBox(QStringLiteral("Shift"), s);
@@ -256,23 +256,23 @@ void TForm1::buildPanels(QWidget* s)
     ShftB->setFont(sans());
     ShftB->setGeometry(60, 225, 56, 16);
     connect(ShftB, &QCheckBox::clicked, this, [this](bool checked) {
-        sim_->SetShift(checked);
+        sim_->ravx.SetShift(checked);
         ShowState();
     });
     mgridNum_ = addLabel(s, QStringLiteral("MGridNum"), 12, 243, 30, 14, &p.MGridNum);
     addLabel(s, QString(), 60, 243, 34, 14, nullptr, false)->setText(QStringLiteral("Цикл:"));
     addLabel(s, QStringLiteral("CyclC"), 94, 243, 24, 14, &p.CyclC);
     MGrid->toggled = [this](int r, int c) {
-        sim_->SetMatrixCell(r, c, sim_->panel.Matrix[r][c] == '1');
-        sim_->PreviewCell(r, c);
+        sim_->ravx.SetMatrixCell(r, c, sim_->panel.Matrix[r][c] == '1');
+        sim_->ravx.PreviewCell(r, c);
         ShowState();
     };
     MGrid->keyed = [this](int r, int c, bool pressed) {
-        sim_->SetMatrixCell(r, c, pressed);
+        sim_->ravx.SetMatrixCell(r, c, pressed);
         ShowState();
     };
     MGrid->preview = [this](int r, int c) {
-        sim_->PreviewCell(r, c);
+        sim_->ravx.PreviewCell(r, c);
         ShowState();
     };
     MGrid->hovered = [this] {
@@ -284,7 +284,7 @@ void TForm1::buildPanels(QWidget* s)
     caption(s, "МОЗУ", 150, 101);
     QFrame* mozu = panelFrame(s, 125, 114, 89, 111);
     for (int i = 0; i < 8; ++i)
-        mozuLabels_[i] = addLabel(mozu, QStringLiteral("Mozu%1").arg(i), 5, 3 + 13 * i, 62, 13, &p.Mozu[i]);
+        mozuLabels_[i] = addLabel(mozu, QStringLiteral("Mozu%1").arg(i), 5, FrontPanel::FifoMarkTop(i), 62, 13, &p.Mozu[i]);
     readPoint_ = addLabel(mozu, QStringLiteral("ReadPoint"), 68, 3, 9, 13, nullptr);
     readPoint_->setText(QStringLiteral("R"));
     readPoint_->setStyleSheet(QStringLiteral("color: green;"));

@@ -1,4 +1,4 @@
-#include "Unit1_widgets.h"
+#include "mainwindow/Unit1_widgets.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

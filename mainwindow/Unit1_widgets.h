@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "../controller/FrontPanel.h"
+#include "controller/FrontPanel.h"
 
 namespace ravx {
 

@@ -18,32 +18,16 @@ struct CycleRig : Rig {
         sim.program.rows[kStatementRows - 1].statement = "jmp 0";
         m.IF = false;
     }
-    void command(uint8_t b)
-    {
-        c.CommandAccess = true;
-        c.WritePort(b);
-    }
-    void data(uint8_t b)
-    {
-        c.CommandAccess = false;
-        c.WritePort(b);
-    }
-    uint8_t status()
-    {
-        c.CommandAccess = true;
-        return c.ReadPort(0);
-    }
-    uint8_t read()
-    {
-        c.CommandAccess = false;
-        return c.ReadPort(0);
-    }
+    void command(uint8_t b) { c.WritePort(PortRegister::Command, b); }
+    void data(uint8_t b) { c.WritePort(PortRegister::Data, b); }
+    uint8_t status() { return c.ReadPort(PortRegister::Command, 0); }
+    uint8_t read() { return c.ReadPort(PortRegister::Data, 0); }
     void steps(int n)
     {
         for (int i = 0; i < n; ++i)
             ASSERT_TRUE(sim.Step()) << "step " << i;
     }
-    void press(int row, int column) { sim.SetMatrixCell(row, column, true); }
+    void press(int row, int column) { c.SetMatrixCell(row, column, true); }
 };
 
 TEST(Lockout, KeyIsEnteredOnTheThirdScanOfItsRow)
@@ -227,10 +211,10 @@ TEST(Strobed, OctalEntryBox)
     CycleRig r;
     r.command(0x0E);
     ASSERT_TRUE(r.p.STRInpVisible);
-    r.sim.SetOctalEntry("123");
-    r.sim.ClickCtrl();  // checking does nothing
+    r.c.SetOctalEntry("123");
+    r.c.ClickCtrl();  // checking does nothing
     EXPECT_FALSE(r.c.StrobePending);
-    r.sim.ClickCtrl();  // releasing strobes
+    r.c.ClickCtrl();  // releasing strobes
     EXPECT_TRUE(r.c.StrobePending);
     r.steps(1);
     EXPECT_EQ(r.c.SensorRam[0], 0x53);
@@ -238,14 +222,14 @@ TEST(Strobed, OctalEntryBox)
     EXPECT_EQ(r.c.FifoCount, 1);
     EXPECT_TRUE(r.c.IntLine);
 
-    r.sim.SetOctalEntry("777");
-    r.sim.ClickCtrl();
-    r.sim.ClickCtrl();
+    r.c.SetOctalEntry("777");
+    r.c.ClickCtrl();
+    r.c.ClickCtrl();
     EXPECT_FALSE(r.sim.Step());  // the cycle reports error 14
     EXPECT_EQ(r.errors, std::vector<uint8_t>{14});
     EXPECT_EQ(r.c.FifoCount, 1);
     EXPECT_FALSE(r.c.StrobePending);
-    r.sim.SetOctalEntry("8a9");  // only octal digits are typed in
+    r.c.SetOctalEntry("8a9");  // only octal digits are typed in
     EXPECT_EQ(r.p.STRInp.view(), "");
 }
 
@@ -258,8 +242,8 @@ TEST(Strobed, MatrixRowWithoutTheBox)
         EXPECT_EQ(r.p.MatrixRows, 1);
         if (pressed)
             r.press(0, 0);
-        r.sim.ClickCtrl();
-        r.sim.ClickCtrl();
+        r.c.ClickCtrl();
+        r.c.ClickCtrl();
         r.steps(1);
         EXPECT_EQ(r.c.FifoCount, 1);
         EXPECT_EQ(r.c.SensorRam[0], expected);
@@ -271,9 +255,9 @@ TEST(Strobed, StrobeWaitsForRoomInTheFifo)
     CycleRig r;
     r.command(0x0E);
     r.c.FifoCount = 8;
-    r.sim.SetOctalEntry("7");
-    r.sim.ClickCtrl();
-    r.sim.ClickCtrl();
+    r.c.SetOctalEntry("7");
+    r.c.ClickCtrl();
+    r.c.ClickCtrl();
     r.steps(3);
     EXPECT_TRUE(r.c.StrobePending);
     r.read();
@@ -306,7 +290,7 @@ TEST(Display, DrawingThroughEachGenerator)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CycleRig r;
-        r.sim.ApplyGeneratorSettings(c.generator, false);
+        r.c.ApplyGeneratorSettings(c.generator, false);
         r.c.Zg1[0x41] = 0x77;
         r.c.Zg2[0x41] = 0x37;
         r.c.Zg3[5] = 0x06;
@@ -400,7 +384,7 @@ TEST(Display, FrozenByCw6WithoutClearUntilTheNextStep)
 TEST(Display, CodeGeneratorOutputFloatsAtEachStep)
 {
     CycleRig r;
-    r.sim.ApplyGeneratorSettings(0, true);
+    r.c.ApplyGeneratorSettings(0, true);
     r.c.Kg[0x55] = 0x3F;
     r.c.SensorRam[0] = 0x55;
     r.c.FifoCount = 1;
@@ -429,13 +413,13 @@ TEST(Matrix, PreviewCode)
 {
     CycleRig r;
     r.p.ShiftChecked = true;
-    r.sim.PreviewCell(2, 5);
+    r.c.PreviewCell(2, 5);
     EXPECT_EQ(r.p.MGridNum.view(), "125");
     r.p.CtrlChecked = true;
-    r.sim.PreviewCell(7, 7);
+    r.c.PreviewCell(7, 7);
     EXPECT_EQ(r.p.MGridNum.view(), "377");
     r.command(0x0E);
-    r.sim.PreviewCell(0, 0);
+    r.c.PreviewCell(0, 0);
     EXPECT_EQ(r.p.MGridNum.view(), "");
 }
 

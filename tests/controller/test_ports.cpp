@@ -10,26 +10,10 @@ namespace ravx::test {
 namespace {
 
 // Writes command bytes through the command port.
-void command(Rig& r, uint8_t b)
-{
-    r.c.CommandAccess = true;
-    r.c.WritePort(b);
-}
-void data(Rig& r, uint8_t b)
-{
-    r.c.CommandAccess = false;
-    r.c.WritePort(b);
-}
-uint8_t status(Rig& r)
-{
-    r.c.CommandAccess = true;
-    return r.c.ReadPort(0);
-}
-uint8_t read(Rig& r, uint8_t al = 0xEE)
-{
-    r.c.CommandAccess = false;
-    return r.c.ReadPort(al);
-}
+void command(Rig& r, uint8_t b) { r.c.WritePort(PortRegister::Command, b); }
+void data(Rig& r, uint8_t b) { r.c.WritePort(PortRegister::Data, b); }
+uint8_t status(Rig& r) { return r.c.ReadPort(PortRegister::Command, 0); }
+uint8_t read(Rig& r, uint8_t al = 0xEE) { return r.c.ReadPort(PortRegister::Data, al); }
 
 TEST(Reset, StateAndLabels)
 {
@@ -90,7 +74,7 @@ TEST(CommandWords, DecodeAndLabels)
          {0x04},
          [](Rig& r) {
              EXPECT_TRUE(r.c.ModeSensor);
-             EXPECT_FALSE(r.p.AutoRelease || r.p.CodeGeneratorChecked);
+             EXPECT_FALSE(r.p.AutoRelease || r.c.CodeGeneratorOn);
              EXPECT_FALSE(r.p.CtrlEnabled || r.p.ShiftEnabled);
              EXPECT_EQ(r.p.C[2].view(), "  0  000");
              EXPECT_EQ(r.p.C[3].view(), "  . ....");
@@ -356,7 +340,7 @@ TEST(Reads, SensorRamByAddress)
 TEST(Reads, CodeGeneratorTranslatesDataNotStatus)
 {
     Rig r;
-    r.p.CodeGeneratorChecked = true;
+    r.c.CodeGeneratorOn = true;
     r.c.Kg[0x41] = 0x77;
     r.c.SensorRam[0] = 0x41;
     r.c.FifoCount = 1;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "FuzzMachine.h"
+#include "tests/fuzz/FuzzMachine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

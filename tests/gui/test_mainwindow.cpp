@@ -352,7 +352,7 @@ private slots:
     void everyLabelShowsItsWholeText()
     {
         // the longest texts the panels show
-        form->sim().ApplyGeneratorSettings(3, true);
+        form->sim().ravx.ApplyGeneratorSettings(3, true);
         form->registerMode = RegisterMode::Binary;
         form->sim().m.AX = 0xFFFF;
         form->sim().panel.ZGOutL = "11111111-3";
@@ -373,7 +373,7 @@ private slots:
         }
         QVERIFY(checked > 60);
         form->registerMode = RegisterMode::Octal;
-        form->sim().ApplyGeneratorSettings(0, false);
+        form->sim().ravx.ApplyGeneratorSettings(0, false);
         form->ResetKey();
     }
 
@@ -386,7 +386,7 @@ private slots:
         const ProgramFileHeader h = ReadProgramFile((dir + "program.prg").toStdString(), form->sim().program);
         ReadFirmwareFile((dir + "firmware.dmp").toStdString(), FirmwareTablesOf(form->sim().ravx, form->sim().m));
         form->sim().m.InterruptAddress = h.interruptAddress;
-        form->sim().ApplyGeneratorSettings(1, false);
+        form->sim().ravx.ApplyGeneratorSettings(1, false);
         for (int a = 0; a < kStatementRows; ++a) {
             form->Grid1->item(a, 1)->setText(QString::fromStdString(form->sim().program.rows[a].statement));
             form->Grid1->item(a, 2)->setText(QString::fromStdString(form->sim().program.rows[a].comment));
@@ -413,7 +413,7 @@ private slots:
         QCOMPARE(std::string(form->sim().panel.Indicator[0][1].view()), std::string("3"));
         if (const QByteArray path = qgetenv("RAVX_SCREENSHOT"); !path.isEmpty())
             QVERIFY(form->grab().save(QString::fromLocal8Bit(path)));
-        form->sim().ApplyGeneratorSettings(0, false);
+        form->sim().ravx.ApplyGeneratorSettings(0, false);
     }
 
     void cleanupTestCase() { form.reset(); }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
+#include "tests/mainwindow/TempDir.h"
 #include "controller/FrontPanel.h"
 #include "controller/Timer.h"
 #include "machine/Host.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
+#include "tests/mainwindow/TempDir.h"
 #include "mainwindow/FileError.h"
 #include "mainwindow/ProgramFile.h"
 

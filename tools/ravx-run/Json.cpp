@@ -1,4 +1,4 @@
-#include "Json.h"
+#include "tools/ravx-run/Json.h"
 
 namespace ravx {
 

@@ -1,15 +1,14 @@
-#include "Runner.h"
+#include "tools/ravx-run/Runner.h"
 
 #include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <sstream>
 
-#include "Json.h"
+#include "tools/ravx-run/Json.h"
 #include "machine/_Asm_text.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
-#include "mainwindow/FirmwareFile.h"
-#include "mainwindow/ProgramFile.h"
 
 namespace ravx {
 
@@ -182,19 +181,19 @@ void RecordingHost::processEvents()
     while (nextEvent < events.size() && events[nextEvent].step <= step) {
         const ScriptEvent& e = events[nextEvent++];
         switch (e.kind) {
-        case ScriptEvent::Key: sim->SetMatrixCell(e.row, e.column, e.on); break;
+        case ScriptEvent::Key: sim->ravx.SetMatrixCell(e.row, e.column, e.on); break;
         case ScriptEvent::Ctrl:
             if (sim->panel.CtrlChecked != e.on)
-                sim->ClickCtrl();
+                sim->ravx.ClickCtrl();
             break;
-        case ScriptEvent::Shift: sim->SetShift(e.on); break;
+        case ScriptEvent::Shift: sim->ravx.SetShift(e.on); break;
         case ScriptEvent::Strobe:
             // the click pair: check, then uncheck
             if (!sim->panel.CtrlChecked)
-                sim->ClickCtrl();
-            sim->ClickCtrl();
+                sim->ravx.ClickCtrl();
+            sim->ravx.ClickCtrl();
             break;
-        case ScriptEvent::Octal: sim->SetOctalEntry(e.text); break;
+        case ScriptEvent::Octal: sim->ravx.SetOctalEntry(e.text); break;
         }
     }
 }
@@ -208,20 +207,16 @@ Runner::Runner(const RunOptions& options) : options_(options), sim_(host_)
         sim_.ravx.Seed(*options_.seed);
     sim_.panel.AutoRelease = options_.autoRelease;
     sim_.panel.OctalStrobe = options_.octalStrobe;
-    sim_.ApplyGeneratorSettings(options_.zg, options_.kg);
+    sim_.ravx.ApplyGeneratorSettings(options_.zg, options_.kg);
 
-    // what "Открыть программу" does: marks cleared, file read, then reset
     try {
-        const ProgramFileHeader h = ReadProgramFile(options_.program, sim_.program);
-        sim_.m.InterruptAddress = h.interruptAddress;
-        sim_.ravx.PortBase = h.portBase;
+        OpenProgram(sim_, options_.program);
     } catch (const FileError& e) {
         throw RunnerError(options_.program + ": " + e.what());
     }
-    sim_.ResetKey();
     if (!options_.firmware.empty()) {
         try {
-            ReadFirmwareFile(options_.firmware, FirmwareTablesOf(sim_.ravx, sim_.m));
+            LoadFirmware(sim_, options_.firmware);
         } catch (const FileError& e) {
             throw RunnerError(options_.firmware + ": " + e.what());
         }
@@ -291,7 +286,8 @@ std::string Runner::Json(const RunResult& r) const
             j.key(std::to_string(a)).value(unsigned{m.Ram[a]});
     j.endObject();
     j.key("stack").beginArray(true);
-    for (unsigned i = static_cast<unsigned>(m.SP) + 1; i <= kStackEmpty; ++i)
+    // SP + 1 wraps to slot 0 on a full stack (SP = 65535): all 256 slots
+    for (unsigned i = static_cast<uint16_t>(m.SP + 1); i <= kStackEmpty; ++i)
         j.value(unsigned{m.Stack[i]});
     j.endArray();
 

@@ -1,7 +1,7 @@
 // ravx-run: runs a program headless for teachers, tests and benchmarks.
 #include <iostream>
 
-#include "Runner.h"
+#include "tools/ravx-run/Runner.h"
 
 int main(int argc, char** argv)
 {
