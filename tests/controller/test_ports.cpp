@@ -350,5 +350,17 @@ TEST(Reads, CodeGeneratorTranslatesDataNotStatus)
     EXPECT_EQ(status(r), 0x10);
 }
 
+TEST(Reads, EmptyFifoKeepsAlAlsoWithTheCodeGenerator)
+{
+    Rig r;
+    r.c.CodeGeneratorOn = true;
+    r.c.Kg.fill(0x99);
+    r.p.KodL = "ZZZZZZZZ";
+    EXPECT_EQ(read(r, 0x12), 0x12);  // nothing was read, so nothing is translated
+    EXPECT_EQ(r.errors, std::vector<uint8_t>{21});
+    EXPECT_EQ(r.p.KodL.view(), "ZZZZZZZZ");
+    EXPECT_EQ(r.m.ErrorCode, 0);
+}
+
 }  // namespace
 }  // namespace ravx::test
