@@ -2,6 +2,7 @@
 add_executable(test_files
   ${CMAKE_CURRENT_LIST_DIR}/test_codepage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_program_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_file_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_firmware_file.cpp
 )
 target_link_libraries(test_files PRIVATE ravx_core GTest::gtest_main)
