@@ -185,4 +185,27 @@ std::string Cp1251ToUtf8(std::string_view cp1251)
     return out;
 }
 
+std::u32string Utf8ToUtf32(std::string_view utf8)
+{
+    std::u32string out;
+    out.reserve(utf8.size());
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t cp = DecodeNext(utf8, pos);
+        out += cp == kInvalid ? static_cast<char32_t>(kReplacement) : cp;
+    }
+    return out;
+}
+
+std::string Utf32ToUtf8(std::u32string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t cp : text) {
+        const bool valid = cp <= kMaxCodePoint && (cp < kSurrogateFirst || cp > kSurrogateLast);
+        AppendUtf8(out, valid ? cp : static_cast<char32_t>(kReplacement));
+    }
+    return out;
+}
+
 }  // namespace ravx

@@ -16,4 +16,9 @@ std::string Utf8ToCp866(std::string_view utf8);
 // then loads to the same text every time, however often it is saved again.
 std::string Cp1251ToUtf8(std::string_view cp1251);
 
+// UTF-8 and one character per element, for texts that count characters (the
+// clipboard's program block). Bytes that are not valid UTF-8 become '?'.
+std::u32string Utf8ToUtf32(std::string_view utf8);
+std::string Utf32ToUtf8(std::u32string_view text);
+
 }  // namespace ravx

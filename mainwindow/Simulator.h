@@ -11,13 +11,12 @@
 #include "machine/Host.h"
 #include "machine/_Asm.h"
 #include "mainwindow/Program.h"
+#include "mainwindow/Settings.h"
 
 namespace ravx {
 
 enum class RunStop { Steps, Breakpoint, Error, Stopped };
 
-// The register display modes of the processor panel.
-enum class RegisterMode { Octal = 0, Binary = 1, None = 2 };
 enum class PanelRegister { AX, BX, CX, DX, DI, SI, SP, IP };
 // The text of a register's value label ("1234 064 AL" in octal mode).
 std::string RegisterText(const MachineState& m, PanelRegister r, RegisterMode mode);
@@ -51,6 +50,7 @@ public:
     TRavx ravx;
     Interpreter interp;
     Program program;
+    Settings settings;
 
 private:
     void initialise();
