@@ -1,0 +1,51 @@
+// Paste over arbitrary clipboard text: never a crash or a read beyond the
+// text, and nothing changes outside the rows and the column it reports.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "mainwindow/Codepage.h"
+#include "mainwindow/ProgramEdit.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace ravx;
+    if (size < 2)
+        return 0;
+    const int row = (data[0] * 2 + (data[1] & 1)) % kStatementRows;
+    // the text: one character per byte, or UTF-8, as the second byte says
+    std::u32string text;
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 2), size - 2);
+    if (data[1] & 2)
+        text = Utf8ToUtf32(bytes);
+    else
+        for (unsigned char c : bytes)
+            text += static_cast<char32_t>(c);
+    if ((data[1] & 4) && text.size() >= 4)
+        text.replace(0, 4, U"RAVX");  // reach past the head more often
+
+    static Program original = [] {
+        Program p;
+        for (int r = 0; r < kProgramRows; ++r) {
+            p.rows[r].statement = "s" + std::to_string(r);
+            p.rows[r].comment = "c" + std::to_string(r);
+            p.rows[r].breakpoint = r % 3 == 0;
+        }
+        return p;
+    }();
+    Program p = original;
+    const auto pasted = PasteProgramBlock(p, text, row);
+    for (int r = 0; r < kProgramRows; ++r) {
+        const ProgramRow &now = p.rows[r], &was = original.rows[r];
+        const bool written = pasted && r >= pasted->first && r < pasted->first + pasted->count;
+        if (now.breakpoint != was.breakpoint || (!written && !(now == was)))
+            std::abort();
+        if (written && (r >= kStatementRows || now.statement.find('\n') != std::string::npos))
+            std::abort();
+        // one column pasted: the other stays
+        if (written && text.size() > 10 && text[10] != 2 && now.statement != was.statement &&
+            now.comment != was.comment)
+            std::abort();
+    }
+    return 0;
+}
