@@ -48,7 +48,7 @@ TErrW::TErrW(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowCloseButton
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void TErrW::ShowError(uint8_t code)
+bool TErrW::ShowError(uint8_t code)
 {
     const auto lines = ErrorMessage(code);
     Label1->setText(QString::fromStdString(lines[0]));
@@ -58,10 +58,29 @@ void TErrW::ShowError(uint8_t code)
         const QRect r = screen->availableGeometry();
         move(r.center() - QPoint(width() / 2, height() / 2));
     }
-    exec();
+    return exec() == QDialog::Accepted;
 }
 
-void TErrW::keyPressEvent(QKeyEvent*) { accept(); }
+void TErrW::keyPressEvent(QKeyEvent* e)
+{
+    // A real key closes the window: not the repeats of a key still held from
+    // the step (F8 held down), not a modifier pressed alone.
+    if (e->isAutoRepeat())
+        return;
+    switch (e->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock: return;
+    case Qt::Key_Escape: reject(); return;
+    default: accept();
+    }
+}
 void TErrW::mouseReleaseEvent(QMouseEvent*) { accept(); }
 
 }  // namespace ravx

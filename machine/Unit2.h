@@ -15,7 +15,9 @@ class TErrW : public QDialog {
 public:
     explicit TErrW(QWidget* parent = nullptr);
     // Fills the window with the message of the code and shows it modally.
-    void ShowError(uint8_t code);
+    // Returns false when it was left with Esc or closed as a window: the
+    // student wants out, and a run stops.
+    bool ShowError(uint8_t code);
 
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;

@@ -109,6 +109,16 @@ void DeleteRows(Program& program, int top, int bottom, bool shiftMode)
         DeleteRow(program, top, shiftMode);
 }
 
+std::optional<int> GoToRow(std::string_view typed)
+{
+    if (typed.empty())
+        return std::nullopt;
+    const NumberResult n = ReadHex(typed, 0xFFFF);
+    if (n.code != 0 || n.value > kRowLimit)
+        return std::nullopt;
+    return std::min<int>(n.value, kLastStatementRow);
+}
+
 std::string CellText(std::string_view text)
 {
     std::string out;

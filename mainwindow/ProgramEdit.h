@@ -31,6 +31,11 @@ void DeleteRow(Program& program, int row, bool shiftMode);
 // "Удалить": delete row at `top` once for every row of top..bottom.
 void DeleteRows(Program& program, int top, int bottom, bool shiftMode);
 
+// The row the go-to entry leads to for the typed hexadecimal digits: none
+// when they do not convert, are empty or lie above the row limit 1F3. The
+// limit itself has no statement row and leads to the last one.
+std::optional<int> GoToRow(std::string_view typed);
+
 // A text as a cell holds it: one line, without control characters. What a
 // paste brings after the first line break is not part of the cell.
 std::string CellText(std::string_view text);

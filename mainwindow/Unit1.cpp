@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
@@ -20,6 +21,7 @@
 #include "controller/semi_.h"
 #include "machine/Unit2.h"
 #include "machine/_Asm_text.h"
+#include "mainwindow/ProgramEdit.h"
 #include "mainwindow/Unit1_widgets.h"
 
 namespace ravx {
@@ -34,14 +36,15 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress)
     if (progress)
         progress(QStringLiteral("Инициализация переменных"));
     auto* central = new QWidget(this);
-    // the panels are laid out for a width of 632; the window grows in height only
-    central->setFixedWidth(632);
-    central->setMinimumHeight(427);
+    // The panels are laid out for a width of 632: the window keeps that width
+    // and gives any extra height to the program grid.
+    central->setFixedWidth(kClientWidth);
+    central->setMinimumHeight(kClientHeight);
     setCentralWidget(central);
     buildMenu();
     buildGrid();
     strip_ = new QWidget(central);
-    strip_->setGeometry(0, 157, 632, 270);
+    strip_->setGeometry(0, kClientHeight - kStripHeight, kClientWidth, kStripHeight);
     buildPanels(strip_);
     if (progress)
         progress(QString());
@@ -95,11 +98,16 @@ void TForm1::buildMenu()
                      {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), nullptr},
                      {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), nullptr},
                      {"Выход", QKeySequence(), &TForm1::N5Click}});
-    addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), nullptr},
-                       {"Вставить", QKeySequence(Qt::SHIFT | Qt::Key_Insert), nullptr},
-                       {"Удалить", QKeySequence(Qt::CTRL | Qt::Key_Delete), nullptr},
-                       {"Вставить строку", QKeySequence(Qt::CTRL | Qt::Key_N), nullptr},
-                       {"Удалить строку", QKeySequence(Qt::CTRL | Qt::Key_Y), nullptr}});
+    addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), &TForm1::CopyMClick},
+                       {"Вставить", QKeySequence(Qt::SHIFT | Qt::Key_Insert), &TForm1::InsertMClick},
+                       {"Удалить", QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::DeleteMClick},
+                       {"Вставить строку", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::N18Click},
+                       {"Удалить строку", QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::N20Click}});
+    if (!QGuiApplication::clipboard()) {
+        // without a clipboard there is nothing to copy to or paste from
+        for (const char* item : {"Копировать", "Вставить", "Удалить"})
+            actionNamed(QString::fromUtf8(item))->setEnabled(false);
+    }
     addMenu("Просмотр", {{"Просмотр стека", QKeySequence(), nullptr},
                          {"Просмотр ОЗУ данных", QKeySequence(), nullptr},
                          {"Просмотр ОЗУ индикации", QKeySequence(), nullptr},
@@ -136,6 +144,9 @@ void TForm1::buildMenu()
 
 void TForm1::BitBtn1Click()
 {
+    if (sim_->Running())
+        return;  // a run is making the steps
+    Grid1->commitEditing();
     sim_->Step();
     afterStep();
 }
@@ -153,6 +164,9 @@ void TForm1::runAutomatic(bool fast)
 {
     if (sim_->Running())
         return;  // one run at a time
+    Grid1->commitEditing();
+    eventClock_.start();
+    stepsSinceClock_ = 0;
     if (fast) {
         FastLabel->show();
         FastLabel->raise();
@@ -164,13 +178,15 @@ void TForm1::runAutomatic(bool fast)
         afterStep();
         update();
     } else {
-        // every step processes pending events and shows the state it reached
+        // The panels follow every step; they are painted whenever pending
+        // events are processed, which is as often as the screen can show.
         sim_->Run(UINT64_MAX, nullptr, [this] { afterStep(); });
     }
 }
 
 void TForm1::N32Click()
 {
+    Grid1->commitEditing();
     const int row = Grid1->currentRow();
     if (row < 0 || row >= kStatementRows)
         return;
@@ -181,16 +197,70 @@ void TForm1::N32Click()
 void TForm1::N33Click()
 {
     sim_->program.ClearBreakpoints();
-    for (int a = 0; a < kStatementRows; ++a)
-        refreshBreakpoint(a);
-    Grid1->viewport()->update();
+    programModel_->allChanged();
 }
 
 void TForm1::ResetKey()
 {
+    Grid1->commitEditing();
     sim_->ResetKey();
     ShowState();
     positionGridOnIp();
+}
+
+// ---- the commands of the menu "Правка" ------------------------------------------
+
+void TForm1::CopyMClick()
+{
+    Grid1->commitEditing();
+    const ProgramGrid::Range r = Grid1->selectedRange();
+    if (r.top < 0)
+        return;
+    const std::u32string block = BuildProgramBlock(sim_->program, r.top, r.bottom, r.left, r.right);
+    QGuiApplication::clipboard()->setText(QString::fromStdU32String(block));
+}
+
+void TForm1::InsertMClick()
+{
+    Grid1->commitEditing();
+    const int row = Grid1->currentRow();
+    if (row < 0)
+        return;
+    const std::u32string text = QGuiApplication::clipboard()->text().toStdU32String();
+    if (const auto pasted = PasteProgramBlock(sim_->program, text, row)) {
+        programModel_->rowsChanged(pasted->first, pasted->first + pasted->count - 1);
+        refreshG1();
+    }
+}
+
+void TForm1::DeleteMClick()
+{
+    Grid1->commitEditing();
+    const ProgramGrid::Range r = Grid1->selectedRange();
+    if (r.top < 0 || r.bottom < r.top)
+        return;
+    Grid1->setCurrentCell(r.top, Grid1->currentIndex().column());
+    DeleteRows(sim_->program, r.top, r.bottom, sim_->settings.ShiftMode);
+    programModel_->rowsChanged(r.top, kStatementRows - 1);
+    refreshG1();
+}
+
+void TForm1::N18Click()
+{
+    Grid1->commitEditing();
+    const int row = Grid1->currentRow();
+    InsertRow(sim_->program, row, sim_->settings.ShiftMode);
+    programModel_->rowsChanged(row, kStatementRows - 1);
+    refreshG1();
+}
+
+void TForm1::N20Click()
+{
+    Grid1->commitEditing();
+    const int row = Grid1->currentRow();
+    DeleteRow(sim_->program, row, sim_->settings.ShiftMode);
+    programModel_->rowsChanged(row, kStatementRows - 1);
+    refreshG1();
 }
 
 void TForm1::N5Click() { close(); }
@@ -199,14 +269,41 @@ void TForm1::N5Click() { close(); }
 
 void TForm1::reportError(uint8_t code)
 {
-    // the panels show the state the error was found in before the window blocks
+    // The student sees where the error was found before the window blocks,
+    // also in a fast run, whose drawing is unlocked for the while.
+    const bool locked = !updatesEnabled();
+    if (locked)
+        setUpdatesEnabled(true);
     ShowState();
-    errW_->ShowError(code);
+    positionGridOnIp();
+    repaint();
+    // Esc or closing the window ends a run too: a run that reads an empty
+    // FIFO over and over would otherwise show its error again at once.
+    if (!errW_->ShowError(code))
+        sim_->StopRun();
+    if (locked && sim_->Running())
+        setUpdatesEnabled(false);
 }
 
 void TForm1::beep() { QApplication::beep(); }
 
-void TForm1::processEvents() { QCoreApplication::processEvents(); }
+void TForm1::processEvents()
+{
+    // A run looks at pending events every few milliseconds rather than at
+    // every step: Esc and the matrix still answer at once, and the steps in
+    // between run at the core's speed. A single step always looks.
+    if (sim_->Running()) {
+        constexpr unsigned kStepsPerClockLook = 256;
+        constexpr qint64 kEventIntervalMs = 8;
+        if (++stepsSinceClock_ < kStepsPerClockLook)
+            return;
+        stepsSinceClock_ = 0;
+        if (eventClock_.isValid() && eventClock_.elapsed() < kEventIntervalMs)
+            return;
+    }
+    eventClock_.start();
+    QCoreApplication::processEvents();
+}
 
 // ---- events ----------------------------------------------------------------------
 
@@ -225,10 +322,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         semi_->Draw(code.value_or(kCatchAllCode));
         return true;
     }
-    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this && w->property("ravxSteps").toBool()) {
-            BitBtn1Click();
-            return true;
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (press) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && w->property("ravxSteps").toBool()) {
+            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            if (button == Qt::RightButton) {
+                // a quick second click arrives as a double-click: it is a step too
+                BitBtn1Click();
+                return true;
+            }
+            // the left button on the panels works the input matrix; the
+            // program grid and the matrix itself keep their own clicks
+            if (button == Qt::LeftButton && w != Grid1->viewport() && w != MGrid)
+                toggleMatrixCell();
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -275,8 +382,8 @@ void TForm1::resizeEvent(QResizeEvent* e)
         return;
     // the panels stay along the bottom edge; the program grid takes the rest
     const int h = centralWidget()->height();
-    strip_->move(0, h - 270);
-    Grid1->setGeometry(0, 0, 632, h - 271);
+    strip_->move(0, h - kStripHeight);
+    Grid1->setGeometry(0, 0, kClientWidth, h - kStripHeight - 1);
 }
 
 }  // namespace ravx

@@ -3,6 +3,7 @@
 // user's actions; the machine itself lives in the core.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSize>
 #include <array>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "mainwindow/Simulator.h"
+#include "mainwindow/Unit1_grid.h"
 
 class QAction;
 class QCheckBox;
@@ -19,7 +21,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QTableWidget;
-class QTableWidgetItem;
 
 namespace ravx {
 
@@ -32,6 +33,11 @@ class FlagsView;
 class TForm1 : public QMainWindow, public Host {
     Q_OBJECT
 public:
+    // The client area the panels are laid out for, and their strip along the bottom.
+    static constexpr int kClientWidth = 632;
+    static constexpr int kClientHeight = 427;
+    static constexpr int kStripHeight = 270;
+
     // `progress` is stepped three times during the initialisation, as the
     // splash window shows it.
     explicit TForm1(const std::function<void(const QString&)>& progress = {});
@@ -50,14 +56,23 @@ public:
     void ResetKey();
     void N5Click();  // exit
 
+    // ---- the commands of the menu "Правка" ----
+    void CopyMClick();    // copy the selected rows to the clipboard
+    void InsertMClick();  // paste a program block at the cursor row
+    void DeleteMClick();  // delete the selected rows
+    void N18Click();      // insert a row
+    void N20Click();      // delete a row
+
     // Refreshes every panel from the core.
     void ShowState();
+    // The core's rows changed behind the grid (a loaded file, a test).
+    void ProgramChanged() { programModel_->allChanged(); }
     // What follows a step: the panels and the program grid's current row.
     void afterStep();
     void ShowRegs();
 
     // Widgets the tests and other windows reach.
-    QTableWidget* Grid1 = nullptr;
+    ProgramGrid* Grid1 = nullptr;
     QTableWidget* G1 = nullptr;
     MatrixView* MGrid = nullptr;
     IndicatorView* DGrid = nullptr;
@@ -70,8 +85,6 @@ public:
     QLabel* CWLab = nullptr;
     QLabel* labelNamed(const QString& name) const;
     QAction* actionNamed(const QString& caption) const;
-    RegisterMode registerMode = RegisterMode::Octal;
-    bool mouseFocus = false;  // "Смена фокуса ввода мышью"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -92,8 +105,10 @@ private:
     void positionGridOnIp();
     void refreshG1();
     void refreshBreakpoint(int address);
-    void gridItemChanged(QTableWidgetItem* item);
     void runAutomatic(bool fast);
+    void showGoTo();
+    // The left button on a panel works the input matrix's current cell.
+    void toggleMatrixCell();
 
     struct Binding {
         QLabel* widget;
@@ -104,6 +119,12 @@ private:
                      bool mono = true);
 
     std::unique_ptr<Simulator> sim_;
+    ProgramModel* programModel_ = nullptr;
+    QLabel* goLabC_ = nullptr;  // "Переход:"
+    QLabel* goLab_ = nullptr;   // the typed address
+    // pending events are looked at every few milliseconds of a run
+    QElapsedTimer eventClock_;
+    unsigned stepsSinceClock_ = 0;
     TErrW* errW_ = nullptr;
     TSemi* semi_ = nullptr;
     QWidget* strip_ = nullptr;

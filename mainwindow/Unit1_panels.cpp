@@ -83,18 +83,18 @@ QLabel* TForm1::labelNamed(const QString& name) const { return findChild<QLabel*
 
 void TForm1::buildGrid()
 {
-    Grid1 = new QTableWidget(kStatementRows, 3, centralWidget());
+    programModel_ = new ProgramModel(*sim_, this);
+    Grid1 = new ProgramGrid(programModel_, centralWidget());
     Grid1->setObjectName(QStringLiteral("Grid1"));
-    Grid1->setGeometry(0, 0, 632, 156);
+    Grid1->setGeometry(0, 0, kClientWidth, kClientHeight - kStripHeight - 1);
     Grid1->setFont(mono(13));
     Grid1->verticalHeader()->hide();
     Grid1->verticalHeader()->setDefaultSectionSize(18);
     Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid1->setHorizontalHeaderLabels(
-        {QStringLiteral(" N"), QStringLiteral("       Команда"), QStringLiteral("        Комментарий")});
     Grid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Grid1->horizontalHeader()->setFont(mono(13));
     Grid1->horizontalHeader()->setFixedHeight(20);
+    Grid1->horizontalHeader()->setSectionsClickable(false);
     Grid1->setColumnWidth(0, 40);
     Grid1->setColumnWidth(1, 250);
     Grid1->setColumnWidth(2, 305);
@@ -104,14 +104,16 @@ void TForm1::buildGrid()
     Grid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
     Grid1->viewport()->setProperty("ravxSteps", true);
-    for (int a = 0; a < kStatementRows; ++a) {
-        auto* addr = new QTableWidgetItem(QString::fromStdString(RowAddressText(a)));
-        addr->setFlags(Qt::ItemIsEnabled);
-        Grid1->setItem(a, 0, addr);
-        Grid1->setItem(a, 1, new QTableWidgetItem());
-        Grid1->setItem(a, 2, new QTableWidgetItem());
-    }
-    connect(Grid1, &QTableWidget::itemChanged, this, &TForm1::gridItemChanged);
+    // a new text in the IP row shows in the executed-statement grid at once
+    connect(programModel_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& a, const QModelIndex& b) {
+        if (sim_->m.IP >= a.row() && sim_->m.IP <= b.row())
+            refreshG1();
+    });
+    Grid1->goToChanged = [this] { showGoTo(); };
+    Grid1->hovered = [this] {
+        if (sim_->settings.MouseFocus)
+            Grid1->setFocus(Qt::MouseFocusReason);
+    };
 
     FastLabel = new QLabel(QStringLiteral("Быстрый режим"), Grid1->viewport());
     QFont big(QStringLiteral("Arial"));
@@ -124,26 +126,19 @@ void TForm1::buildGrid()
     FastLabel->hide();
 }
 
-void TForm1::gridItemChanged(QTableWidgetItem* item)
+void TForm1::refreshBreakpoint(int a) { programModel_->rowsChanged(a, a); }
+
+void TForm1::showGoTo()
 {
-    const int a = item->row();
-    if (a < 0 || a >= kStatementRows || item->column() == 0)
-        return;
-    ProgramRow& row = sim_->program.rows[a];
-    (item->column() == 1 ? row.statement : row.comment) = item->text().toStdString();
-    if (a == sim_->m.IP && item->column() == 1)
-        refreshG1();
+    goLab_->setText(Grid1->goToText());
+    goLabC_->setVisible(Grid1->goToActive());
+    goLab_->setVisible(Grid1->goToActive());
 }
 
-void TForm1::refreshBreakpoint(int a)
+void TForm1::toggleMatrixCell()
 {
-    QTableWidgetItem* addr = Grid1->item(a, 0);
-    if (!addr)
-        return;
-    const bool mark = sim_->program.rows[a].breakpoint;
-    const QSignalBlocker block(Grid1);
-    addr->setBackground(mark ? QBrush(Qt::red) : QBrush());
-    addr->setForeground(mark ? QBrush(Qt::blue) : QBrush());
+    if (MGrid->toggled)
+        MGrid->toggled(MGrid->currentRow(), MGrid->currentColumn());
 }
 
 void TForm1::buildPanels(QWidget* s)
@@ -176,9 +171,11 @@ void TForm1::buildPanels(QWidget* s)
     pin(outputs, "^BD:", 160, 20, 0, "BDC", &p.BDC, 1);
 
     // go-to prompt of the program grid (shown while a go-to entry is typed)
-    auto* go = caption(s, "Переход:", 216, 9);
-    go->setObjectName(QStringLiteral("GoLabC"));
-    go->hide();
+    goLabC_ = caption(s, "Переход:", 216, 9);
+    goLabC_->setObjectName(QStringLiteral("GoLabC"));
+    goLabC_->hide();
+    goLab_ = addLabel(s, QStringLiteral("GoLab"), 216 + goLabC_->width() + 4, 9, 40, 14, nullptr);
+    goLab_->hide();
 
     // executed statement
     caption(s, "Выполняемая команда", 440, 0);
@@ -200,6 +197,7 @@ void TForm1::buildPanels(QWidget* s)
     for (int c = 0; c < 2; ++c)
         G1->item(0, c)->setBackground(palette().color(QPalette::Button));
     G1->viewport()->setProperty("ravxSteps", true);
+    G1->setFocusPolicy(Qt::ClickFocus);  // not on the Tab path
 
     CWLab = addLabel(s, QStringLiteral("CWLab"), 455, 55, 110, 14, nullptr, false);
     CWLab->setStyleSheet(QStringLiteral("color: blue;"));
@@ -220,7 +218,6 @@ void TForm1::buildPanels(QWidget* s)
     // input matrix
     caption(s, "Матрица ввода:", 11, 102);
     label20_ = addLabel(s, QStringLiteral("Label20"), 14, 104, 10, 12, &p.Label20);
-    label20_->hide();
     matrixPanel_ = panelFrame(s, 11, 116, 100, 107);
     MGrid = new MatrixView(p, matrixPanel_);
     MGrid->setObjectName(QStringLiteral("MGrid"));
@@ -276,9 +273,14 @@ void TForm1::buildPanels(QWidget* s)
         ShowState();
     };
     MGrid->hovered = [this] {
-        if (mouseFocus && !MGrid->hasFocus())
+        if (sim_->settings.MouseFocus && !MGrid->hasFocus())
             MGrid->setFocus(Qt::MouseFocusReason);
     };
+    // the keyboard's way round: grid, matrix, its two boxes, the octal box
+    setTabOrder(Grid1, MGrid);
+    setTabOrder(MGrid, CtrlB);
+    setTabOrder(CtrlB, ShftB);
+    setTabOrder(ShftB, STRInp);
 
     // FIFO / sensor RAM
     caption(s, "МОЗУ", 150, 101);
@@ -337,7 +339,7 @@ void TForm1::buildPanels(QWidget* s)
 void TForm1::ShowRegs()
 {
     for (int i = 0; i < 8; ++i) {
-        const QString t = QString::fromStdString(RegisterText(sim_->m, static_cast<PanelRegister>(i), registerMode));
+        const QString t = QString::fromStdString(RegisterText(sim_->m, static_cast<PanelRegister>(i), sim_->settings.Registers));
         if (regLabels_[i]->text() != t)
             regLabels_[i]->setText(t);
     }
@@ -386,7 +388,6 @@ void TForm1::ShowState()
     moveY(writePoint_, p.WritePointTop);
     showIf(seven_, p.SevenVisible && p.MatrixVisible);
     showIf(four_, p.FourVisible && p.MatrixVisible);
-    showIf(label20_, sim_->ravx.ModeStrobed);
     showIf(matrixPanel_, p.MatrixVisible);
     showIf(STRInp, p.STRInpVisible);
     const QString strInp = qs(p.STRInp.view());
@@ -439,9 +440,11 @@ void TForm1::positionGridOnIp()
     if (row >= kStatementRows)
         return;  // no statement row beyond 1F2: nothing to select
     const int top = Grid1->rowAt(0);
-    const QSignalBlocker block(Grid1);
-    Grid1->setCurrentCell(row, 1, QItemSelectionModel::ClearAndSelect);
-    Grid1->setRangeSelected(QTableWidgetSelectionRange(row, 1, row, 2), true);
+    QItemSelectionModel* selection = Grid1->selectionModel();
+    const QModelIndex at = programModel_->index(row, ProgramModel::kStatement);
+    selection->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    selection->select(QItemSelection(at, programModel_->index(row, ProgramModel::kComment)),
+                      QItemSelectionModel::ClearAndSelect);
     if (row > top + 6 || row < top)
         Grid1->verticalScrollBar()->setValue(row);
 }

@@ -15,8 +15,7 @@
 
 #include "controller/semi_.h"
 #include "machine/Unit2.h"
-#include "mainwindow/FirmwareFile.h"
-#include "mainwindow/ProgramFile.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/Splash.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
@@ -84,17 +83,21 @@ private:
     {
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        for (int a = 0; a < 40; ++a)
-            form->Grid1->item(a, 1)->setText(QString());
-        for (int a = 100; a < 110; ++a)
-            form->Grid1->item(a, 1)->setText(QString());
+        form->sim().program.Clear();
+        form->ProgramChanged();
         form->N33Click();
         form->ResetKey();
     }
     void setProgram(int first, const QStringList& rows)
     {
         for (int i = 0; i < rows.size(); ++i)
-            form->Grid1->item(first + i, 1)->setText(rows[i]);
+            form->sim().program.rows[first + i].statement = rows[i].toStdString();
+        form->ProgramChanged();
+    }
+    // The text a grid cell shows.
+    QString cell(int row, int column) const
+    {
+        return form->Grid1->model()->index(row, column).data().toString();
     }
 
 private slots:
@@ -190,7 +193,7 @@ private slots:
         form->Grid1->setCurrentCell(4, 1);
         QTest::keyClick(form.get(), Qt::Key_F8, Qt::ControlModifier);  // breakpoint on the cursor row
         QVERIFY(form->sim().program.rows[4].breakpoint);
-        QCOMPARE(form->Grid1->item(4, 0)->background().color(), QColor(Qt::red));
+        QCOMPARE(form->Grid1->model()->index(4, 0).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::red));
         form->N29Click();
         QCOMPARE(form->sim().m.IP, uint16_t{4});
         QCOMPARE(form->sim().m.AX, uint16_t{5});
@@ -353,7 +356,7 @@ private slots:
     {
         // the longest texts the panels show
         form->sim().ravx.ApplyGeneratorSettings(3, true);
-        form->registerMode = RegisterMode::Binary;
+        form->sim().settings.Registers = RegisterMode::Binary;
         form->sim().m.AX = 0xFFFF;
         form->sim().panel.ZGOutL = "11111111-3";
         form->sim().panel.ZGOutL1 = "11111111-4";
@@ -372,7 +375,7 @@ private slots:
             ++checked;
         }
         QVERIFY(checked > 60);
-        form->registerMode = RegisterMode::Octal;
+        form->sim().settings.Registers = RegisterMode::Octal;
         form->sim().ravx.ApplyGeneratorSettings(0, false);
         form->ResetKey();
     }
@@ -383,14 +386,10 @@ private slots:
     {
         clearProgram();
         const QString dir = QStringLiteral(RAVX_SOURCE_DIR "/tests/golden/keyboard_lockout/");
-        const ProgramFileHeader h = ReadProgramFile((dir + "program.prg").toStdString(), form->sim().program);
-        ReadFirmwareFile((dir + "firmware.dmp").toStdString(), FirmwareTablesOf(form->sim().ravx, form->sim().m));
-        form->sim().m.InterruptAddress = h.interruptAddress;
+        OpenProgram(form->sim(), (dir + "program.prg").toStdString());
+        LoadFirmware(form->sim(), (dir + "firmware.dmp").toStdString());
         form->sim().ravx.ApplyGeneratorSettings(1, false);
-        for (int a = 0; a < kStatementRows; ++a) {
-            form->Grid1->item(a, 1)->setText(QString::fromStdString(form->sim().program.rows[a].statement));
-            form->Grid1->item(a, 2)->setText(QString::fromStdString(form->sim().program.rows[a].comment));
-        }
+        form->ProgramChanged();
         form->ResetKey();
         form->sim().ravx.DisplayRam.fill(0);  // no random byte may pass for a key
         auto click = [this](int row, int col) {

@@ -1,0 +1,302 @@
+#include "mainwindow/Unit1_grid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+
+#include "mainwindow/ProgramEdit.h"
+
+namespace ravx {
+namespace {
+const QColor kUnfocused(0xE0, 0xE0, 0xE0);
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+bool isGoToKey(int key) { return (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_F); }
+}  // namespace
+
+// ---- the model ---------------------------------------------------------------
+
+ProgramModel::ProgramModel(Simulator& sim, QObject* parent) : QAbstractTableModel(parent), sim_(sim) {}
+
+int ProgramModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kStatementRows; }
+
+int ProgramModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+
+QVariant ProgramModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= kStatementRows)
+        return {};
+    const ProgramRow& row = sim_.program.rows[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        switch (index.column()) {
+        case kAddress: return QString::fromStdString(RowAddressText(index.row()));
+        case kStatement: return qs(row.statement);
+        case kComment: return qs(row.comment);
+        default: return {};
+        }
+    case Qt::BackgroundRole:
+        if (index.column() == kAddress && row.breakpoint)
+            return QBrush(Qt::red);
+        return {};
+    case Qt::ForegroundRole:
+        if (index.column() == kAddress && row.breakpoint)
+            return QBrush(Qt::blue);
+        return {};
+    default: return {};
+    }
+}
+
+QVariant ProgramModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case kAddress: return QStringLiteral(" N");
+    case kStatement: return QStringLiteral("       Команда");
+    case kComment: return QStringLiteral("        Комментарий");
+    default: return {};
+    }
+}
+
+Qt::ItemFlags ProgramModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.column() == kAddress)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+bool ProgramModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() == kAddress || index.row() >= kStatementRows)
+        return false;
+    ProgramRow& row = sim_.program.rows[index.row()];
+    std::string& target = index.column() == kStatement ? row.statement : row.comment;
+    const std::string text = CellText(value.toString().toStdString());
+    if (text != target) {
+        target = text;
+        emit dataChanged(index, index);
+    }
+    return true;
+}
+
+void ProgramModel::rowsChanged(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, kStatementRows - 1);
+    if (first <= last)
+        emit dataChanged(index(first, kAddress), index(last, kComment));
+}
+
+// ---- the cell editor ---------------------------------------------------------
+
+void CellEditor::keyPressEvent(QKeyEvent* e)
+{
+    const QString t = e->text();
+    const bool typed = !t.isEmpty() && t.at(0).isPrint();
+    if (typed && static_cast<std::size_t>(text().size()) > softLimit_ && overflow && overflow(e))
+        return;
+    QLineEdit::keyPressEvent(e);
+}
+
+QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const
+{
+    const std::size_t limit = index.column() == ProgramModel::kComment ? kCommentSoftLimit : kStatementSoftLimit;
+    auto* editor = new CellEditor(parent, limit);
+    editor->setFont(option.font);
+    editor->setFrame(false);
+    if (editorCreated)
+        editorCreated(editor, index);
+    return editor;
+}
+
+// ---- the grid ----------------------------------------------------------------
+
+ProgramGrid::ProgramGrid(ProgramModel* model, QWidget* parent) : QTableView(parent), model_(model)
+{
+    setModel(model);
+    auto* delegate = new CellDelegate(this);
+    delegate->editorCreated = [this](CellEditor* editor, const QModelIndex& index) {
+        editor->overflow = [this, editor, index](QKeyEvent* key) { return continueInNextRow(editor, index, key); };
+    };
+    setItemDelegate(delegate);
+    setTabKeyNavigation(false);  // Tab leaves the grid for the matrix and its boxes
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    setBackgroundFocused(false);
+}
+
+void ProgramGrid::setCurrentCell(int row, int column)
+{
+    setCurrentIndex(model_->index(row, column));
+}
+
+void ProgramGrid::commitEditing()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+ProgramGrid::Range ProgramGrid::selectedRange() const
+{
+    Range r;
+    QModelIndexList cells = selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && currentIndex().isValid())
+        cells.push_back(currentIndex());
+    for (const QModelIndex& i : cells) {
+        if (r.top < 0) {
+            r.top = r.bottom = i.row();
+            r.left = r.right = i.column();
+        }
+        r.top = std::min(r.top, i.row());
+        r.bottom = std::max(r.bottom, i.row());
+        r.left = std::min(r.left, i.column());
+        r.right = std::max(r.right, i.column());
+    }
+    r.left = std::clamp(r.left, 1, 2);
+    r.right = std::clamp(r.right, r.left, 2);
+    return r;
+}
+
+bool ProgramGrid::continueInNextRow(CellEditor* editor, const QModelIndex& index, QKeyEvent* key)
+{
+    if (index.row() >= kLastStatementRow)
+        return false;  // no row below: the text simply grows
+    const QModelIndex next = model_->index(index.row() + 1, index.column());
+    commitData(editor);
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    setCurrentIndex(next);
+    edit(next);
+    // the key goes on at the end of whatever the next row holds
+    if (auto* nextEditor = qobject_cast<CellEditor*>(indexWidget(next))) {
+        nextEditor->deselect();
+        nextEditor->end(false);
+        QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(nextEditor, &copy);
+    }
+    return true;
+}
+
+void ProgramGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    movingCurrent_ = true;
+    QTableView::currentChanged(current, previous);
+    movingCurrent_ = false;
+}
+
+void ProgramGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (movingCurrent_)
+        hint = QAbstractItemDelegate::NoHint;
+    switch (hint) {
+    case QAbstractItemDelegate::SubmitModelCache: {
+        // Enter: typing goes on in the next row's same column
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        const QModelIndex at = currentIndex();
+        if (at.isValid() && at.row() < kLastStatementRow)
+            setCurrentIndex(model_->index(at.row() + 1, at.column()));
+        return;
+    }
+    case QAbstractItemDelegate::EditNextItem:
+    case QAbstractItemDelegate::EditPreviousItem:
+        // Tab leaves the grid rather than walking its cells
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QAbstractScrollArea::focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
+        return;
+    default: QTableView::closeEditor(editor, hint);
+    }
+}
+
+void ProgramGrid::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Control && e->modifiers() == Qt::ControlModifier && !e->isAutoRepeat()) {
+        goTo_ = true;
+        goToText_.clear();
+        if (goToChanged)
+            goToChanged();
+        return;
+    }
+    if (goTo_ && isGoToKey(e->key()))
+        return;  // collected on release
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier &&
+        state() != EditingState) {
+        const QModelIndex at = currentIndex();
+        if (at.isValid() && at.row() < kLastStatementRow)
+            setCurrentIndex(model_->index(at.row() + 1, at.column()));
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void ProgramGrid::keyReleaseEvent(QKeyEvent* e)
+{
+    if (goTo_ && !e->isAutoRepeat()) {
+        if (isGoToKey(e->key())) {
+            goToText_ += QChar(e->key());  // the key codes of 0-9 and A-F are their characters
+            if (goToChanged)
+                goToChanged();
+            return;
+        }
+        if (e->key() == Qt::Key_Control) {
+            const std::optional<int> row = GoToRow(goToText_.toStdString());
+            endGoTo();
+            if (row) {
+                const QModelIndex at = model_->index(*row, ProgramModel::kStatement);
+                setCurrentIndex(at);
+                verticalScrollBar()->setValue(*row);  // the row becomes the top visible one
+            }
+            return;
+        }
+    }
+    QTableView::keyReleaseEvent(e);
+}
+
+void ProgramGrid::endGoTo()
+{
+    if (!goTo_)
+        return;
+    goTo_ = false;
+    if (goToChanged)
+        goToChanged();
+}
+
+void ProgramGrid::setBackgroundFocused(bool focused)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, focused ? QApplication::palette().color(QPalette::Base) : kUnfocused);
+    setPalette(p);
+}
+
+void ProgramGrid::focusInEvent(QFocusEvent* e)
+{
+    setBackgroundFocused(true);
+    QTableView::focusInEvent(e);
+}
+
+void ProgramGrid::focusOutEvent(QFocusEvent* e)
+{
+    // an open cell editor takes the focus from the grid, but the grid stays the place of work
+    if (state() != EditingState)
+        setBackgroundFocused(false);
+    endGoTo();
+    QTableView::focusOutEvent(e);
+}
+
+void ProgramGrid::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!hasFocus() && state() != EditingState && hovered)
+        hovered();
+    QTableView::mouseMoveEvent(e);
+}
+
+}  // namespace ravx

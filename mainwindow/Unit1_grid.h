@@ -1,0 +1,109 @@
+// The program grid of the main window: a view of the core's program rows, so
+// the text on screen is the text that runs and is saved. The editing rules
+// live in the core; the grid adds the keys of a text editor: Enter goes on in
+// the next row, long texts continue in the next row, Ctrl alone starts the
+// go-to entry.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+
+#include "mainwindow/Simulator.h"
+
+namespace ravx {
+
+// The 499 statement rows: address, "Команда", "Комментарий".
+class ProgramModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { kAddress = 0, kStatement = 1, kComment = 2 };
+
+    explicit ProgramModel(Simulator& sim, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // The core changed these rows (an edit command, a loaded file).
+    void rowsChanged(int first, int last);
+    void allChanged() { rowsChanged(0, kStatementRows - 1); }
+
+private:
+    Simulator& sim_;
+};
+
+// The cell editor: reports a key typed into a text already past its soft limit.
+class CellEditor : public QLineEdit {
+    Q_OBJECT
+public:
+    CellEditor(QWidget* parent, std::size_t softLimit) : QLineEdit(parent), softLimit_(softLimit) {}
+    // Returns whether the key was taken elsewhere.
+    std::function<bool(QKeyEvent*)> overflow;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    std::size_t softLimit_;
+};
+
+class CellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    std::function<void(CellEditor*, const QModelIndex&)> editorCreated;
+};
+
+class ProgramGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit ProgramGrid(ProgramModel* model, QWidget* parent = nullptr);
+
+    ProgramModel* programModel() const { return model_; }
+    int currentRow() const { return currentIndex().row(); }
+    void setCurrentCell(int row, int column);
+    // Puts an open editor's text into the program and closes it: every
+    // command that reads the program calls this first.
+    void commitEditing();
+    // The selected rectangle, columns limited to the two editable ones.
+    struct Range {
+        int top = -1, bottom = -1, left = 1, right = 1;
+    };
+    Range selectedRange() const;
+
+    // ---- the go-to entry ("Переход:") ----
+    bool goToActive() const { return goTo_; }
+    QString goToText() const { return goToText_; }
+    void endGoTo();
+    std::function<void()> goToChanged;  // started, extended or ended
+
+    // A mouse move while the grid has no focus ("Смена фокуса ввода мышью").
+    std::function<void()> hovered;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    bool continueInNextRow(CellEditor* editor, const QModelIndex& index, QKeyEvent* key);
+    void setBackgroundFocused(bool focused);
+
+    ProgramModel* model_;
+    bool movingCurrent_ = false;  // an editor closed by a move of the current cell, not by Enter
+    bool goTo_ = false;
+    QString goToText_;
+};
+
+}  // namespace ravx
