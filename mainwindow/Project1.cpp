@@ -46,8 +46,8 @@ int main(int argc, char** argv)
     splash->setProgress(1);
     splash->setStatus(QStringLiteral("Создание форм"));
     splash->setProgress(2);
+    // The name only: a display name would be appended to every window's caption.
     QApplication::setApplicationName(QStringLiteral("ПККИ RAVX"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ПККИ RAVX"));
 
     std::unique_ptr<ravx::TForm1> form;
     try {

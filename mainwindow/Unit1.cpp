@@ -43,6 +43,7 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress)
     setCentralWidget(central);
     buildMenu();
     buildGrid();
+    setFixedWidth(kClientWidth);
     strip_ = new QWidget(central);
     strip_->setGeometry(0, kClientHeight - kStripHeight, kClientWidth, kStripHeight);
     buildPanels(strip_);
@@ -322,20 +323,28 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         semi_->Draw(code.value_or(kCatchAllCode));
         return true;
     }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+        rightPressStepped_ = false;
     const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
     if (press) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && w->property("ravxSteps").toBool()) {
-            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            const auto* me = static_cast<QMouseEvent*>(event);
+            const Qt::MouseButton button = me->button();
             if (button == Qt::RightButton) {
-                // a quick second click arrives as a double-click: it is a step too
-                BitBtn1Click();
+                if (event->type() == QEvent::MouseButtonPress || !rightPressStepped_) {
+                    rightPressStepped_ = true;
+                    BitBtn1Click();
+                }
                 return true;
             }
-            // the left button on the panels works the input matrix; the
-            // program grid and the matrix itself keep their own clicks
-            if (button == Qt::LeftButton && w != Grid1->viewport() && w != MGrid)
+            // The left button on the panels works the input matrix; the
+            // program grid and the matrix itself keep their own clicks. Taken
+            // here, the press does not reach the panel under a label again.
+            if (button == Qt::LeftButton && w != Grid1->viewport() && w != MGrid) {
                 toggleMatrixCell();
+                return w != G1->viewport() && event->type() == QEvent::MouseButtonPress;
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -125,6 +125,9 @@ private:
     // pending events are looked at every few milliseconds of a run
     QElapsedTimer eventClock_;
     unsigned stepsSinceClock_ = 0;
+    // A quick second click may come as a press and a double-click or as the
+    // double-click alone: it is one step either way.
+    bool rightPressStepped_ = false;
     TErrW* errW_ = nullptr;
     TSemi* semi_ = nullptr;
     QWidget* strip_ = nullptr;

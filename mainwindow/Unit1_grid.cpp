@@ -219,7 +219,10 @@ void ProgramGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
 
 void ProgramGrid::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Control && e->modifiers() == Qt::ControlModifier && !e->isAutoRepeat()) {
+    // Ctrl alone: whether the event counts Ctrl itself among the modifiers
+    // differs between sources, so only the other modifiers are looked at
+    const bool ctrlAlone = e->key() == Qt::Key_Control && !(e->modifiers() & ~Qt::ControlModifier);
+    if (ctrlAlone && !e->isAutoRepeat()) {
         goTo_ = true;
         goToText_.clear();
         if (goToChanged)

@@ -49,16 +49,21 @@ void MatrixView::paintEvent(QPaintEvent*)
     p.fillRect(rect(), hasFocus() ? palette().color(QPalette::Base) : kUnfocused);
     p.setFont(monoFont(11));
     const int rows = panel_.MatrixRows;
+    // The scanned row is selected at every step, with or without the focus;
+    // the cell the keys work on carries a frame while the matrix has the focus.
     for (int r = 0; r < rows; ++r) {
-        const bool scanned = r == panel_.MatrixSelectedRow && !hasFocus();
+        const bool scanned = r == panel_.MatrixSelectedRow;
         for (int c = 0; c < kMatrixSize; ++c) {
             const QRect cell(c * kCellW, r * kCellH, kCellW - 1, kCellH - 1);
-            const bool current = hasFocus() && r == curRow_ && c == curCol_;
-            if (scanned || current)
+            if (scanned)
                 p.fillRect(cell, palette().color(QPalette::Highlight));
-            p.setPen(scanned || current ? palette().color(QPalette::HighlightedText) : Qt::black);
+            p.setPen(scanned ? palette().color(QPalette::HighlightedText) : Qt::black);
             p.drawText(cell, Qt::AlignCenter, QString(QChar(panel_.Matrix[r][c])));
         }
+    }
+    if (hasFocus() && curRow_ < rows) {
+        p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        p.drawRect(QRect(curCol_ * kCellW, curRow_ * kCellH, kCellW - 2, kCellH - 2));
     }
     p.setPen(Qt::gray);
     for (int r = 1; r < rows; ++r)

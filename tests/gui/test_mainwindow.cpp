@@ -19,42 +19,11 @@
 #include "mainwindow/Splash.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
+#include "tests/gui/GuiHelpers.h"
 
 using namespace ravx;
+using namespace ravx::guitest;
 
-namespace {
-
-// Runs `action` on the next modal window that appears (polling the event loop).
-void onNextModal(std::function<void(QWidget*)> action, int tries = 200)
-{
-    QTimer::singleShot(10, [action = std::move(action), tries]() mutable {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            action(w);
-        } else if (tries > 0) {
-            onNextModal(std::move(action), tries - 1);
-        }
-    });
-}
-
-// During a run: polls `ready` and presses Esc on the window once it holds
-// (or after `timeoutMs`, and the test's checks then fail).
-void escapeWhen(QWidget* window, std::function<bool()> ready, int timeoutMs = 15000)
-{
-    auto* poll = new QTimer(window);
-    auto* waited = new QElapsedTimer;
-    waited->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        if (ready() || waited->elapsed() > timeoutMs) {
-            poll->stop();
-            poll->deleteLater();
-            delete waited;
-            QTest::keyClick(window, Qt::Key_Escape);
-        }
-    });
-    poll->start(10);
-}
-
-}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
