@@ -98,6 +98,7 @@ void TForm1::buildGrid()
     Grid1->setColumnWidth(0, 40);
     Grid1->setColumnWidth(1, 250);
     Grid1->setColumnWidth(2, 305);
+    Grid1->horizontalHeader()->setStretchLastSection(true);
     Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Grid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -216,7 +217,8 @@ void TForm1::buildPanels(QWidget* s)
     addLabel(gens, QStringLiteral("KodL"), 520, 8, 90, 14, &p.KodL);
 
     // input matrix
-    caption(s, "Матрица ввода:", 11, 102);
+    // the caption stands right of the column mark "0" (Label20) above column 0
+    caption(s, "Матрица ввода:", 24, 102);
     label20_ = addLabel(s, QStringLiteral("Label20"), 14, 104, 10, 12, &p.Label20);
     matrixPanel_ = panelFrame(s, 11, 116, 100, 107);
     MGrid = new MatrixView(p, matrixPanel_);
