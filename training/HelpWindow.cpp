@@ -30,9 +30,9 @@ constexpr char kContextPrefix[] = "context-";
 constexpr int kDefaultPointSize = 11;
 constexpr int kMinPointSize = 7;
 constexpr int kMaxPointSize = 32;
-constexpr int kContentsWidth = 230;
-constexpr int kWindowWidth = 860;
-constexpr int kWindowHeight = 600;
+constexpr int kContentsWidth = 290;
+constexpr int kWindowWidth = 960;
+constexpr int kWindowHeight = 660;
 // A help file is small; anything far larger is not one.
 constexpr qint64 kMaxHelpFileBytes = 8 * 1024 * 1024;
 
@@ -89,6 +89,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent, Qt::Window)
     auto* splitter = new QSplitter(this);
     contents = new QListWidget(splitter);
     contents->setObjectName(QStringLiteral("HelpContents"));
+    contents->setWordWrap(true);
     browser = new QTextBrowser(splitter);
     browser->setObjectName(QStringLiteral("HelpBrowser"));
     browser->setOpenLinks(false);
@@ -129,7 +130,7 @@ void HelpWindow::buildToolBar()
     searchBox->setObjectName(QStringLiteral("HelpSearch"));
     searchBox->setPlaceholderText(QStringLiteral("Поиск в справке"));
     searchBox->setClearButtonEnabled(true);
-    searchBox->setMaximumWidth(kContentsWidth);
+    searchBox->setMaximumWidth(kContentsWidth - 60);
     bar->addWidget(searchBox);
     bar->addAction(QStringLiteral("Найти"), this, [this] { FindNext(searchBox->text()); });
     connect(searchBox, &QLineEdit::returnPressed, this, [this] { FindNext(searchBox->text()); });

@@ -1,6 +1,6 @@
 // The help window on the built ravx.hlp and the about box, under the
 // offscreen platform. With RAVX_SCREENSHOT_DIR set (run under Xvfb with the
-// xcb platform) the test also saves help.png and about.png there.
+// xcb platform) the test also saves help.png, about.png and thanks.png there.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -75,9 +75,11 @@ private slots:
         HelpWindow window;
         QString error;
         QVERIFY(window.Load(QStringLiteral(RAVX_HELP_FILE), &error));
-        window.resize(900, 640);
+        window.resize(1000, 700);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         window.ShowContext(1);
         emit window.Browser()->anchorClicked(QUrl(QStringLiteral("#context-13")));
         QCOMPARE(window.CurrentContext(), 13);
@@ -197,6 +199,7 @@ private slots:
         QCOMPARE(thanks->geometry(), box.screen()->geometry());
         QVERIFY(thanks->windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(thanks->windowFlags() & Qt::WindowStaysOnTopHint);
+        saveScreenshot(thanks, "thanks.png");
         QTest::mouseClick(thanks, Qt::LeftButton);
         QTRY_VERIFY(!thanks);
 
