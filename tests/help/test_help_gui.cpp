@@ -211,6 +211,13 @@ private slots:
         QTest::keyClick(thanks, Qt::Key_Space);
         QTRY_VERIFY(!thanks);
 
+        doubleClickPicture(box, 5);  // and losing the focus takes it away too
+        thanks = box.ThanksScreen();
+        QVERIFY(thanks);
+        QVERIFY(QTest::qWaitForWindowActive(thanks));
+        box.activateWindow();
+        QTRY_VERIFY(!thanks);
+
         doubleClickPicture(box, 3);
         box.OKButton->click();
         QVERIFY(!box.isVisible());
