@@ -1,0 +1,263 @@
+// The built help file: its topics, what it must mention, and every example
+// program in it run through ravx-run.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "mainwindow/ProgramFile.h"
+
+namespace {
+
+constexpr int kDefaultPort = 0x2A;
+constexpr int kDefaultInterruptAddress = 100;
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+const std::string& helpText()
+{
+    static const std::string text = readFile(RAVX_HELP_FILE);
+    return text;
+}
+
+std::vector<int> contextIds(const std::string& text)
+{
+    static const std::regex id(R"re(id="context-(\d+)")re");
+    std::vector<int> ids;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), id); it != std::sregex_iterator(); ++it)
+        ids.push_back(std::stoi((*it)[1]));
+    return ids;
+}
+
+bool mentionsWord(const std::string& word)
+{
+    const std::regex whole("(^|[^A-Za-z0-9_])" + word + "([^A-Za-z0-9_]|$)");
+    return std::regex_search(helpText(), whole);
+}
+
+std::string unescapeHtml(std::string s)
+{
+    static const std::pair<const char*, const char*> entities[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+    for (const auto& [from, to] : entities)
+        for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + 1))
+            s.replace(at, std::string_view(from).size(), to);
+    return s;
+}
+
+std::string attribute(const std::string& attrs, const std::string& name)
+{
+    const std::regex re(name + R"re(="([^"]*)")re");
+    std::smatch m;
+    return std::regex_search(attrs, m, re) ? std::string(m[1]) : std::string();
+}
+
+std::vector<std::string> split(const std::string& text, char sep)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, sep))
+        parts.push_back(part);
+    return parts;
+}
+
+std::string trim(const std::string& s)
+{
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// One example: `<pre class="example" data-steps="N" ...>` with one statement a
+// line; text after ";" goes to the comment column.
+struct Example {
+    int number = 0;
+    std::string attrs;
+    std::string body;
+};
+
+std::vector<Example> examples()
+{
+    static const std::regex pre(R"re(<pre class="example"([^>]*)>([\s\S]*?)</pre>)re");
+    std::vector<Example> found;
+    const std::string& text = helpText();
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pre); it != std::sregex_iterator(); ++it)
+        found.push_back({static_cast<int>(found.size()) + 1, (*it)[1], unescapeHtml((*it)[2])});
+    return found;
+}
+
+struct RunResult {
+    int steps = -1;
+    std::string stop;
+    std::multiset<int> errorCodes;
+};
+
+RunResult runExample(const Example& ex, const std::filesystem::path& dir)
+{
+    ravx::Program program;
+    const auto lines = split(ex.body, '\n');
+    int row = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0 && lines[i].empty())
+            continue;  // the line break right after <pre>
+        if (row >= ravx::kStatementRows)
+            break;
+        const auto semicolon = lines[i].find(';');
+        program.rows[row].statement = trim(lines[i].substr(0, semicolon));
+        if (semicolon != std::string::npos)
+            program.rows[row].comment = trim(lines[i].substr(semicolon + 1));
+        ++row;
+    }
+    const std::string ppop = attribute(ex.attrs, "data-ppop");
+    const uint16_t interrupt = ppop.empty() ? kDefaultInterruptAddress : std::stoi(ppop, nullptr, 16);
+    const auto prg = dir / ("example" + std::to_string(ex.number) + ".prg");
+    ravx::WriteProgramFile(prg.string(), program, interrupt, kDefaultPort);
+
+    std::string command = std::string(RAVX_RUNNER) + " --json --seed 1 --steps " + attribute(ex.attrs, "data-steps");
+    const std::string events = attribute(ex.attrs, "data-events");
+    if (!events.empty()) {
+        const auto path = dir / ("example" + std::to_string(ex.number) + ".events");
+        std::ofstream out(path);
+        for (const auto& line : split(events, ';'))
+            out << trim(line) << '\n';
+        command += " --events " + path.string();
+    }
+    for (const auto& option : split(attribute(ex.attrs, "data-options"), ' '))
+        if (!option.empty())
+            command += " " + option;
+    const auto json = dir / ("example" + std::to_string(ex.number) + ".json");
+    command += " " + prg.string() + " > " + json.string();
+    RunResult result;
+    if (std::system(command.c_str()) != 0)
+        return result;
+    const std::string out = readFile(json.string());
+    std::smatch m;
+    if (std::regex_search(out, m, std::regex(R"re("steps": (\d+))re")))
+        result.steps = std::stoi(m[1]);
+    if (std::regex_search(out, m, std::regex(R"re("stop": "(\w+)")re")))
+        result.stop = m[1];
+    static const std::regex code(R"re("code": (\d+))re");
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), code); it != std::sregex_iterator(); ++it)
+        result.errorCodes.insert(std::stoi((*it)[1]));
+    return result;
+}
+
+TEST(HelpFile, HasContextsOneAndSevenAndUniqueIds)
+{
+    ASSERT_FALSE(helpText().empty()) << RAVX_HELP_FILE;
+    const auto ids = contextIds(helpText());
+    const std::set<int> unique(ids.begin(), ids.end());
+    EXPECT_EQ(unique.size(), ids.size()) << "a context id is used twice";
+    EXPECT_TRUE(unique.count(1));
+    EXPECT_TRUE(unique.count(7));
+}
+
+TEST(HelpFile, EveryTopicIsLinkedFromTheContentsAndEveryLinkResolves)
+{
+    const auto ids = contextIds(helpText());
+    const std::set<int> known(ids.begin(), ids.end());
+    static const std::regex link(R"re(href="#context-(\d+)")re");
+    std::set<int> linked;
+    const std::string& text = helpText();
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), link); it != std::sregex_iterator(); ++it) {
+        const int target = std::stoi((*it)[1]);
+        EXPECT_TRUE(known.count(target)) << "link to a missing topic " << target;
+        linked.insert(target);
+    }
+    for (int id : known)
+        EXPECT_TRUE(linked.count(id) || id == 2) << "topic " << id << " is not linked";
+}
+
+TEST(HelpFile, MentionsEveryMnemonicProcedureAndCommandWord)
+{
+    const char* words[] = {
+        "LOOP",     "TEST",      "XLAT",         "RESET",       "IN",   "OUT",      "MOV",      "JMP",   "JE",
+        "JZ",       "JA",        "JB",           "JNA",         "JNB",  "JNE",      "JNZ",      "CMP",   "PUSH",
+        "POP",      "PUSHF",     "POPF",         "ADD",         "SUB",  "DEC",      "INC",      "CALL",  "RET",
+        "IRET",     "AND",       "OR",           "XOR",         "NOT",  "SHL",      "SHR",      "ROL",   "ROR",
+        "INTCALL",  "CLI",       "STI",          "NOP",         "BEEP", "CLEARMEM", "COPY_OZU", "COMPS", "COMPARE",
+        "INTTOSTR", "COPY_MOZU", "COPY_ALLMOZU", "GET_KOL_DAT", "CW0",  "CW1",      "CW2",      "CW3",   "CW4",
+        "CW5",      "CW6",       "CW7"};
+    for (const char* word : words)
+        EXPECT_TRUE(mentionsWord(word)) << word;
+}
+
+TEST(HelpFile, DescribesEveryRunTimeErrorWithItsHeadline)
+{
+    const char* headlines[] = {
+        "Число слишком велико для данного формата",
+        "Указан неверный формат числа",
+        "Использован неверный регистр при индексной адресации",
+        "Пересылка типа память-память",
+        "Попытка обращения за границу ОЗУ",
+        "Попытка записи в ОЗУ только для чтения",
+        "Неверный регистр при операции ввода/вывода",
+        "Несовместимые типы операндов",
+        "Отсутствует команда",
+        "Неизвестная команда",
+        "Не указан приемник результата",
+        "Слишком большое число",
+        "Неверный адрес начала ППОП",
+        "Слишком большое число",
+        "Переполнение стека",
+        "Стек пуст",
+        "Ошибка при вызове процедуры",
+        "Слишком большое число",
+        "Неизвестный приемник данных",
+        "Указаны не все операнды",
+        "Чтение из пустого М-ОЗУ",
+    };
+    const std::string& text = helpText();
+    for (int code = 1; code <= 21; ++code) {
+        const std::string anchor = "id=\"error-" + std::to_string(code) + "\"";
+        const auto at = text.find(anchor);
+        ASSERT_NE(at, std::string::npos) << "error " << code << " has no entry";
+        const auto next = text.find("id=\"error-", at + anchor.size());
+        const std::string entry = text.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        EXPECT_NE(entry.find(headlines[code - 1]), std::string::npos) << "error " << code;
+    }
+}
+
+TEST(HelpFile, EveryExampleRunsWithExactlyTheErrorsItAnnounces)
+{
+    const auto all = examples();
+    ASSERT_GE(all.size(), 10u);
+    const auto dir = std::filesystem::temp_directory_path() / ("ravx-help-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const auto& ex : all) {
+        SCOPED_TRACE("example " + std::to_string(ex.number) + ":\n" + ex.body);
+        const std::string stepsText = attribute(ex.attrs, "data-steps");
+        ASSERT_FALSE(stepsText.empty()) << "no data-steps";
+        const RunResult run = runExample(ex, dir);
+        std::set<int> announced;
+        for (const auto& code : split(attribute(ex.attrs, "data-errors"), ' '))
+            if (!code.empty())
+                announced.insert(std::stoi(code));
+        const std::set<int> reported(run.errorCodes.begin(), run.errorCodes.end());
+        EXPECT_EQ(reported, announced);
+        if (announced.empty() || announced == std::set<int>{21}) {
+            EXPECT_EQ(run.steps, std::stoi(stepsText));
+            EXPECT_EQ(run.stop, "steps");
+        }
+    }
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
