@@ -24,3 +24,8 @@ if(RAVX_FUZZ)
   set_target_properties(fuzz_task_file PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/fuzz)
 endif()
 set_target_properties(zadbuild_lib zadbuild PROPERTIES AUTOMOC OFF)
+
+# The tasks window, for the application (the main window opens it).
+if(TARGET ravx_gui)
+  target_sources(ravx_gui PRIVATE training/Unit7.cpp training/Unit7.h)
+endif()

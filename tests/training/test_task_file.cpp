@@ -175,7 +175,7 @@ TEST_F(TaskFileTest, TaskTwentyTwoAnalysisReadsBytes8920To8922AndFlag8927)
     EXPECT_EQ(display.Edit2, "Вывести коды строк");
 }
 
-TEST_F(TaskFileTest, SwitchingBackFromAnalysisHidesП1П2AndStarsMD)
+TEST_F(TaskFileTest, SwitchingBackFromAnalysisHidesP1P2AndStarsMD)
 {
     Put(4, 8, {2, 2, 1, 1});
     Put(4, 16, {1, 2, 1});
