@@ -309,5 +309,22 @@ TEST_F(ShippedTaskFile, EveryTaskAndKindReadsWithoutError)
     }
 }
 
+// The characters a seven-segment position can show (the character table), so
+// a task never asks for what the indicator cannot display.
+TEST_F(ShippedTaskFile, EveryIndicatorCharacterCanBeShown)
+{
+    const std::string shown = Utf8ToCp1251("17_J]l'IГПLCU0-^=3гп2od4569FPHAEb68.@");
+    for (int task = 1; task <= kTaskCount; ++task) {
+        for (std::size_t offset : {kIndicatorOffset, kSecondRowOffset}) {
+            auto text = ReadText(file, (task - 1) * kRecordSize + offset);
+            ASSERT_TRUE(text);
+            for (char c : *text)
+                EXPECT_TRUE(shown.find(c) != std::string::npos ||
+                            std::string_view("();, ").find(c) != std::string::npos)
+                    << "task " << task << ": " << Cp1251ToUtf8(std::string(1, c));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ravx::training
