@@ -1,9 +1,10 @@
-cmake_policy(SET CMP0007 NEW)
 # Runs one reference solution of a training task: the committed program.prg
 # must be what CASE_DIR/listing.txt gives, and ravx-run --json on it (with
 # CASE_DIR/args, events and firmware.dmp when present) must leave the task's
-# indicator text, as read from the built task file, on the upper indicator row.
+# indicator text, as read from the built task file, on the upper indicator row
+# (and, with two rows, its second-row list on the lower one).
 # The program's interrupt routine address must be the task's ППОП address.
+cmake_policy(SET CMP0007 NEW)  # the lists below keep their empty items
 get_filename_component(case ${CASE_DIR} NAME)
 file(MAKE_DIRECTORY ${OUT_DIR})
 
@@ -25,6 +26,8 @@ endif()
 string(REPLACE "\n" ";" task_lines "${task_out}")
 list(GET task_lines 0 expected)
 list(GET task_lines 1 ppop)
+list(GET task_lines 2 expected_second)
+string(STRIP "${expected_second}" expected_second)
 
 # Line 1 of the program: the interrupt routine address in decimal.
 file(STRINGS ${CASE_DIR}/program.prg prg_lines LIMIT_COUNT 1)
@@ -58,16 +61,30 @@ if(NOT error_count EQUAL 0)
   message(FATAL_ERROR "the program reported run-time errors: ${errors}")
 endif()
 
-# The upper row, blank positions at either end dropped.
-string(JSON cells LENGTH "${json}" indicators 0)
-set(shown "")
-math(EXPR last "${cells} - 1")
-foreach(i RANGE ${last})
-  string(JSON cell GET "${json}" indicators 0 ${i})
-  string(APPEND shown "${cell}")
-endforeach()
-string(STRIP "${shown}" shown)
+# One indicator row as text, blank positions at either end dropped.
+function(row_text index out)
+  string(JSON cells LENGTH "${json}" indicators ${index})
+  set(text "")
+  math(EXPR last "${cells} - 1")
+  foreach(i RANGE ${last})
+    string(JSON cell GET "${json}" indicators ${index} ${i})
+    string(APPEND text "${cell}")
+  endforeach()
+  string(STRIP "${text}" text)
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+row_text(0 shown)
 if(NOT shown STREQUAL expected)
   message(FATAL_ERROR "the indicator shows \"${shown}\", task ${TASK} asks for \"${expected}\"")
 endif()
 message(STATUS "task ${TASK}: the indicator shows \"${shown}\"")
+# With two rows (the ЗГ3/ЗГ4 pair) the lower one must show the second-row list.
+string(JSON rows LENGTH "${json}" indicators)
+if(rows GREATER 1)
+  row_text(1 shown_second)
+  if(NOT shown_second STREQUAL expected_second)
+    message(FATAL_ERROR "the lower row shows \"${shown_second}\", task ${TASK} asks for \"${expected_second}\"")
+  endif()
+  message(STATUS "task ${TASK}: the lower row shows \"${shown_second}\"")
+endif()

@@ -1,7 +1,8 @@
 // Test-side helper for the reference solutions of the training tasks.
 //
 //   tasktool prg LISTING OUT.prg   turns a plain listing into a program file
-//   tasktool task ZAD N            prints task N's indicator cells and ППОП address
+//   tasktool task ZAD N            prints task N's indicator cells, ППОП address and
+//                                  second row
 //
 // A listing is UTF-8 text, one line per filled row:
 //   int 0A0                   interrupt routine address (hexadecimal row)
@@ -90,6 +91,11 @@ int PrintTask(const char* zadPath, const char* number)
     for (const auto& cell : display.StringGrid1)
         std::cout << cell.text;
     std::cout << "\n" << display.PPOP << "\n";
+    // The second row: an empty item is a blank position.
+    std::string second;
+    for (const auto& item : display.StringGrid2)
+        second += item.empty() ? " " : item;
+    std::cout << second << "\n";
     return 0;
 }
 

@@ -14,6 +14,7 @@ target_link_libraries(tasktool PRIVATE ravx_core)
 # folder -> task number
 set(task_cases
   standard_task01 1
+  standard_task05 5
   game_task02 2
   game_psoo_task06 6
   strobe_task03 3
