@@ -42,7 +42,7 @@ class TasksWindowTest : public QObject {
     {
         form->ED->setValue(task);
         form->ComboBox1->setCurrentIndex(kind);
-        form->ComboBox1Change();
+        emit form->ComboBox1->activated(kind);  // as a choice in the list does
     }
 
 private slots:
