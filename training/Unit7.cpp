@@ -22,7 +22,7 @@ namespace ravx {
 
 namespace {
 
-constexpr int kGrid1CellWidth = 20;
+constexpr int kGridCellWidth = 20;
 constexpr int kGridRowHeight = 22;
 constexpr int kTextInset = 2;  // the marked cells' text sits 2 pixels in from the corner
 constexpr int kMarkRole = Qt::UserRole;
@@ -121,13 +121,13 @@ QWidget* TForm7::BuildGrids()
     auto* box = new QWidget;
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(0, 0, 0, 0);
-    StringGrid1 = MakeRowGrid(kGrid1CellWidth);
+    StringGrid1 = MakeRowGrid(kGridCellWidth);
     QFont bold = StringGrid1->font();
     bold.setBold(true);
     StringGrid1->setFont(bold);
     StringGrid1->setItemDelegate(new MarkDelegate(StringGrid1));
     // Same cell width: item i of the second row stands under indicator cell i.
-    StringGrid2 = MakeRowGrid(kGrid1CellWidth);
+    StringGrid2 = MakeRowGrid(kGridCellWidth);
     P1 = new QLabel(QStringLiteral("П1"));
     P2 = new QLabel(QStringLiteral("П2"));
     Edit1 = new QLineEdit;
