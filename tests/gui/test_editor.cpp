@@ -399,6 +399,28 @@ private slots:
         QCOMPARE(form->Grid1->currentRow(), kLastStatementRow);
     }
 
+    void focusFollowsTheMouseWhenSetAndGridShowsItsFocus()
+    {
+        fresh();
+        const QColor grey(0xE0, 0xE0, 0xE0);
+        auto moveOver = [](QWidget* w) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(20, 20), w->mapToGlobal(QPointF(20, 20)), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &move);
+        };
+        form->MGrid->setFocus();
+        QCOMPARE(form->Grid1->palette().color(QPalette::Base), grey);
+        moveOver(form->Grid1->viewport());
+        QVERIFY(form->MGrid->hasFocus());  // the setting is off
+        form->sim().settings.MouseFocus = true;
+        moveOver(form->Grid1->viewport());
+        QVERIFY(form->Grid1->hasFocus());
+        QVERIFY(form->Grid1->palette().color(QPalette::Base) != grey);
+        moveOver(form->MGrid);
+        QVERIFY(form->MGrid->hasFocus());
+        form->sim().settings.MouseFocus = false;
+    }
+
     void cleanupTestCase() { form.reset(); }
 };
 
