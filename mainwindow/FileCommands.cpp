@@ -13,6 +13,7 @@ ProgramFileHeader OpenProgram(Simulator& sim, const std::string& path)
     sim.program = std::move(loaded);
     sim.m.InterruptAddress = h.interruptAddress;
     sim.ravx.PortBase = h.portBase;
+    SelectListsForPort(sim.settings, h.portBase);
     sim.ResetKey();
     return h;
 }

@@ -13,8 +13,8 @@ namespace ravx {
 
 // "Открыть программу": the rows with their breakpoint marks, the interrupt
 // routine address and the port come from the file, then the machine is reset
-// as the reset command does. The header is returned, since the port also sets
-// the settings' group and machine.
+// as the reset command does; the port also selects the settings' group and
+// machine. The header is returned.
 ProgramFileHeader OpenProgram(Simulator& sim, const std::string& path);
 // "Сохранить программу".
 void SaveProgram(const Simulator& sim, const std::string& path);

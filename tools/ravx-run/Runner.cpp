@@ -9,6 +9,7 @@
 #include "machine/_Asm_text.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
+#include "mainwindow/SettingsForm.h"
 
 namespace ravx {
 
@@ -205,9 +206,13 @@ Runner::Runner(const RunOptions& options) : options_(options), sim_(host_)
         host_.events = ParseEvents(readWholeFile(options_.events));
     if (options_.seed)
         sim_.ravx.Seed(*options_.seed);
-    sim_.panel.AutoRelease = options_.autoRelease;
-    sim_.panel.OctalStrobe = options_.octalStrobe;
-    sim_.ravx.ApplyGeneratorSettings(options_.zg, options_.kg);
+    // the options are the settings dialog's fields, applied as its "Ввод" does
+    SettingsForm settings = ShowSettings(sim_);
+    settings.Generator = options_.zg;
+    settings.CodeGenerator = options_.kg;
+    settings.AutoRelease = options_.autoRelease;
+    settings.OctalStrobe = options_.octalStrobe;
+    ApplySettings(sim_, settings);
 
     try {
         OpenProgram(sim_, options_.program);
