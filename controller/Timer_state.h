@@ -69,9 +69,8 @@ constexpr uint16_t kScanStep = 64;
 constexpr uint16_t kScanWrap = 1024;
 
 // The data port's address after start-up, until the settings dialog sets
-// the one of the working place (group 1, machine 1 gives 2A).
+// the one of the working place.
 constexpr uint16_t kInitialPortBase = 0x29;
-constexpr uint16_t kDefaultPortBase = 0x2A;
 
 // The keyboard row scanned at a scan value: the value's low three bits, or
 // with decoded scan the index of its one set bit.

@@ -22,7 +22,13 @@
 #include "machine/Unit2.h"
 #include "machine/_Asm_text.h"
 #include "mainwindow/ProgramEdit.h"
+#include "mainwindow/ShowOZU.h"
+#include "mainwindow/Stack_m.h"
 #include "mainwindow/Unit1_widgets.h"
+#include "mainwindow/options.h"
+#include "training/About.h"
+#include "training/HelpWindow.h"
+#include "training/Unit7.h"
 
 namespace ravx {
 TForm1::TForm1(const std::function<void(const QString&)>& progress)
@@ -32,6 +38,12 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress)
     sim_ = std::make_unique<Simulator>(*static_cast<Host*>(this));
     errW_ = new TErrW(this);
     semi_ = new TSemi(this);
+    options_ = new Toption(*sim_, this);
+    stack_ = new TStack(sim_->m, this);
+    showZU_ = new TShowZU(*sim_, this);
+    // the tasks window shows the port in use
+    tasks_ = new TForm7([this] { return QString::fromStdString(hex2(sim_->ravx.PortBase).str()); }, this);
+    about_ = new TAboutBox(this);
 
     if (progress)
         progress(QStringLiteral("Инициализация переменных"));
@@ -109,10 +121,10 @@ void TForm1::buildMenu()
         for (const char* item : {"Копировать", "Вставить", "Удалить"})
             actionNamed(QString::fromUtf8(item))->setEnabled(false);
     }
-    addMenu("Просмотр", {{"Просмотр стека", QKeySequence(), nullptr},
-                         {"Просмотр ОЗУ данных", QKeySequence(), nullptr},
+    addMenu("Просмотр", {{"Просмотр стека", QKeySequence(), &TForm1::N10Click},
+                         {"Просмотр ОЗУ данных", QKeySequence(), &TForm1::N11Click},
                          {"Просмотр ОЗУ индикации", QKeySequence(), nullptr},
-                         {"Просмотр заданий", QKeySequence(), nullptr},
+                         {"Просмотр заданий", QKeySequence(), &TForm1::N13Click},
                          {"Результаты теста", QKeySequence(Qt::Key_F5), nullptr}});
     // items 3 and 4 are spelled with a Latin "a", as the laboratory knows them
     addMenu("Заполнение", {{"Знакогенератор 1", QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr},
@@ -135,10 +147,10 @@ void TForm1::buildMenu()
                        {"Убрать все точки останова", QKeySequence(), &TForm1::N33Click},
                        {"Сброс", QKeySequence(Qt::Key_F9), &TForm1::ResetKey}});
     addMenu("Настройка",
-            {{"Работа программы", QKeySequence(), nullptr}, {"Генерация отчета", QKeySequence(), nullptr}});
-    addMenu("Помощь", {{"Помощь", QKeySequence(Qt::Key_F1), nullptr},
-                       {"Задание", QKeySequence(Qt::CTRL | Qt::Key_F1), nullptr},
-                       {"О программе", QKeySequence(), nullptr}});
+            {{"Работа программы", QKeySequence(), &TForm1::N14Click}, {"Генерация отчета", QKeySequence(), nullptr}});
+    addMenu("Помощь", {{"Помощь", QKeySequence(Qt::Key_F1), &TForm1::HelpClick},
+                       {"Задание", QKeySequence(Qt::CTRL | Qt::Key_F1), &TForm1::TaskHelpClick},
+                       {"О программе", QKeySequence(), &TForm1::AboutClick}});
 }
 
 // ---- simulation commands -----------------------------------------------------
@@ -156,6 +168,7 @@ void TForm1::afterStep()
 {
     ShowState();
     positionGridOnIp();
+    showZU_->DataRamChanged();  // an open data RAM view follows every step
 }
 
 void TForm1::N29Click() { runAutomatic(false); }
@@ -207,7 +220,35 @@ void TForm1::ResetKey()
     sim_->ResetKey();
     ShowState();
     positionGridOnIp();
+    stack_->StackChanged();  // the stack pointer is back at the top
+    showZU_->DataRamChanged();
 }
+
+// ---- the commands of the menus "Просмотр", "Настройка" and "Помощь" -------------
+
+namespace {
+void showTool(QWidget* w)
+{
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
+void TForm1::N10Click() { showTool(stack_); }
+void TForm1::N11Click() { showTool(showZU_); }
+void TForm1::N13Click() { showTool(tasks_); }
+
+void TForm1::N14Click()
+{
+    Grid1->commitEditing();
+    if (options_->Run())
+        ShowState();
+}
+
+void TForm1::HelpClick() { OpenHelp(this, 1); }
+void TForm1::TaskHelpClick() { OpenHelp(this, 7); }
+void TForm1::AboutClick() { about_->exec(); }
 
 // ---- the commands of the menu "Правка" ------------------------------------------
 
@@ -288,6 +329,10 @@ void TForm1::reportError(uint8_t code)
 
 void TForm1::beep() { QApplication::beep(); }
 
+void TForm1::stackChanged() { stack_->StackChanged(); }
+
+void TForm1::dataRamChanged() { showZU_->DataRamChanged(); }
+
 void TForm1::processEvents()
 {
     // A run looks at pending events every few milliseconds rather than at
@@ -361,11 +406,9 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::FormShow()
 {
-    // The entry test and the settings dialog come with their own windows;
-    // until then the working place keeps the default settings (group 1,
-    // machine 1), which the settings dialog's "Ввод" would apply.
-    sim_->ravx.PortBase = kDefaultPortBase;
-    sim_->ravx.ApplyGeneratorSettings(0, false);
+    // The working place is set up before anything else: the settings dialog
+    // can only be left with "Ввод" this first time.
+    options_->Run(false);
     ShowState();
     QMessageBox::information(this, windowTitle(),
                              QStringLiteral("Номер порта ввода/вывода для работы: ") +

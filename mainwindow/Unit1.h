@@ -26,6 +26,11 @@ namespace ravx {
 
 class TErrW;
 class TSemi;
+class Toption;
+class TStack;
+class TShowZU;
+class TForm7;
+class TAboutBox;
 class MatrixView;
 class IndicatorView;
 class FlagsView;
@@ -46,6 +51,11 @@ public:
     Simulator& sim() { return *sim_; }
     TErrW* errorWindow() { return errW_; }
     TSemi* viewer() { return semi_; }
+    Toption* settingsDialog() { return options_; }
+    TStack* stackView() { return stack_; }
+    TShowZU* dataRamView() { return showZU_; }
+    TForm7* tasksWindow() { return tasks_; }
+    TAboutBox* aboutBox() { return about_; }
 
     // ---- the commands of the menu "Запуск" ----
     void BitBtn1Click();  // one step
@@ -55,6 +65,15 @@ public:
     void N33Click();      // clear all breakpoints
     void ResetKey();
     void N5Click();  // exit
+
+    // ---- the commands of the menus "Просмотр", "Настройка" and "Помощь" ----
+    void N10Click();  // the stack view
+    void N11Click();  // the data RAM view
+    void N13Click();  // the tasks window
+    void N14Click();  // the settings dialog
+    void HelpClick();  // help, context 1
+    void TaskHelpClick();  // help on the tasks, context 7
+    void AboutClick();
 
     // ---- the commands of the menu "Правка" ----
     void CopyMClick();    // copy the selected rows to the clipboard
@@ -97,6 +116,8 @@ private:
     void reportError(uint8_t code) override;
     void beep() override;
     void processEvents() override;
+    void stackChanged() override;
+    void dataRamChanged() override;
 
     void buildMenu();
     void buildGrid();
@@ -130,6 +151,11 @@ private:
     bool rightPressStepped_ = false;
     TErrW* errW_ = nullptr;
     TSemi* semi_ = nullptr;
+    Toption* options_ = nullptr;
+    TStack* stack_ = nullptr;
+    TShowZU* showZU_ = nullptr;
+    TForm7* tasks_ = nullptr;
+    TAboutBox* about_ = nullptr;
     QWidget* strip_ = nullptr;
     std::vector<Binding> bindings_;
     std::vector<QAction*> actions_;

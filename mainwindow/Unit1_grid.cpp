@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QScrollBar>
 
 #include "mainwindow/ProgramEdit.h"
 
@@ -256,7 +255,7 @@ void ProgramGrid::keyReleaseEvent(QKeyEvent* e)
             if (row) {
                 const QModelIndex at = model_->index(*row, ProgramModel::kStatement);
                 setCurrentIndex(at);
-                verticalScrollBar()->setValue(*row);  // the row becomes the top visible one
+                scrollTo(at, PositionAtTop);
             }
             return;
         }

@@ -448,7 +448,7 @@ void TForm1::positionGridOnIp()
     selection->select(QItemSelection(at, programModel_->index(row, ProgramModel::kComment)),
                       QItemSelectionModel::ClearAndSelect);
     if (row > top + 6 || row < top)
-        Grid1->verticalScrollBar()->setValue(row);
+        Grid1->scrollTo(at, QAbstractItemView::PositionAtTop);
 }
 
 }  // namespace ravx

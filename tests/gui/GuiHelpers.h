@@ -5,7 +5,11 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
+#include <QMessageBox>
+#include <QPushButton>
 #include <functional>
+
+#include "mainwindow/options.h"
 
 namespace ravx::guitest {
 
@@ -37,6 +41,27 @@ inline void escapeWhen(QWidget* window, std::function<bool()> ready, int timeout
         }
     });
     poll->start(10);
+}
+
+// Answers the start-up windows of the main window's first showing: the
+// settings dialog (inspected, then confirmed with "Ввод") and the port
+// message (its text kept).
+inline void answerStartUp(std::function<void(Toption*)> inspect, QString* portMessage)
+{
+    onNextModal([inspect = std::move(inspect), portMessage](QWidget* w) {
+        if (auto* options = qobject_cast<Toption*>(w)) {
+            if (inspect)
+                inspect(options);
+            options->Button2->click();
+            onNextModal([portMessage](QWidget* box) {
+                if (auto* message = qobject_cast<QMessageBox*>(box); message && portMessage)
+                    *portMessage = message->text();
+                box->close();
+            });
+        } else {
+            w->close();
+        }
+    });
 }
 
 // While it lives, answers every modal window that opens with a key (Esc

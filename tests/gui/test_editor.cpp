@@ -74,7 +74,7 @@ private slots:
     void initTestCase()
     {
         InstallFontFallbacks();
-        onNextModal([](QWidget* w) { w->close(); });  // the port message
+        answerStartUp(nullptr, nullptr);
         form = std::make_unique<TForm1>();
         form->sim().ravx.Seed(3);
         form->show();

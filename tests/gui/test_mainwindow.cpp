@@ -73,11 +73,7 @@ private slots:
     void initTestCase()
     {
         InstallFontFallbacks();
-        onNextModal([this](QWidget* w) {
-            if (auto* box = qobject_cast<QMessageBox*>(w))
-                portMessage = box->text();
-            w->close();
-        });
+        answerStartUp(nullptr, &portMessage);
         form = std::make_unique<TForm1>();
         form->sim().ravx.Seed(1);  // display RAM contents repeat from run to run
         form->show();
