@@ -1,5 +1,7 @@
 #include "mainwindow/ShowOZU.h"
 
+#include <QApplication>
+#include <QBrush>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,7 +20,11 @@ int DataRamModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant DataRamModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
+        return {};
+    if (role == Qt::BackgroundRole && index.column() == 0)  // the fixed address column
+        return QBrush(QApplication::palette().color(QPalette::Button));
+    if (role != Qt::DisplayRole)
         return {};
     return QString::fromStdString(index.column() == 0 ? DataRamAddressText(index.row(), hex_)
                                                       : DataRamWordText(m_, index.row()));

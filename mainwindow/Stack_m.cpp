@@ -1,5 +1,6 @@
 #include "mainwindow/Stack_m.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QHeaderView>
 #include <QTableView>
@@ -20,9 +21,10 @@ QVariant StackModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return QString::fromStdString(index.column() == 0 ? StackAddressText(index.row())
                                                           : StackWordText(m_, index.row()));
-    // the slot the next push writes to
-    if (role == Qt::BackgroundRole && index.column() == 0 && StackSlotOfRow(index.row()) == m_.SP)
-        return QBrush(QColor(0xFF, 0xFF, 0xC0));
+    // the address column is fixed; the slot the next push writes to is marked
+    if (role == Qt::BackgroundRole && index.column() == 0)
+        return StackSlotOfRow(index.row()) == m_.SP ? QBrush(QColor(0xFF, 0xFF, 0xC0))
+                                                    : QBrush(QApplication::palette().color(QPalette::Button));
     return {};
 }
 
