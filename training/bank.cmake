@@ -46,3 +46,16 @@ if(RAVX_FUZZ)
   target_link_libraries(fuzz_result_store PRIVATE ravx_store)
   target_link_options(fuzz_result_store PRIVATE -fsanitize=fuzzer)
 endif()
+
+# ---- the windows ----------------------------------------------------------------
+# Added to the application's window library but not wired into start-up or the
+# menu here: the main window calls RunEntryTest and ShowTestResults.
+if(TARGET ravx_gui)
+  target_sources(ravx_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Quest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Quest.h
+    ${CMAKE_CURRENT_LIST_DIR}/Result.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Result.h
+  )
+  target_link_libraries(ravx_gui PUBLIC ravx_store)
+endif()

@@ -326,6 +326,9 @@ TEST(Source, TooSmallFileIsRefused)
 TEST(ShippedBank, ThirtyWellFormedQuestions)
 {
     filetest::TempDir dir;
+    std::ifstream in(RAVX_QUESTION_SOURCE, std::ios::binary);
+    const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto fromSource = ParseQuestionSource(source);
 #ifdef RAVX_EXECUTABLE
     const std::string path = RAVX_EXECUTABLE;
 #else
@@ -335,13 +338,12 @@ TEST(ShippedBank, ThirtyWellFormedQuestions)
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(scratch.data()), static_cast<std::streamsize>(scratch.size()));
     }
-    std::ifstream in(RAVX_QUESTION_SOURCE, std::ios::binary);
-    const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    AppendBankToFile(path, ParseQuestionSource(source), 0x5A5A);
+    AppendBankToFile(path, fromSource, 0x5A5A);
 #endif
     const Bank bank = ReadBankFile(path);
     ASSERT_EQ(bank.status, BankStatus::Ok) << bank.problem;
     ASSERT_EQ(bank.records.size(), 30u);
+    EXPECT_EQ(bank.records, fromSource) << "the bank is older than its source";
     std::set<std::string> texts;
     for (const auto& record : bank.records) {
         EXPECT_EQ(CheckRecord(record), "");
