@@ -25,17 +25,19 @@ constexpr const char* kNamesLockSuffix = ".names.lock";
 constexpr const char* kFallbackFolder = "ravx";
 constexpr const char* kFileName = "results.ini";
 
-// QSettings takes "/" as its own separator, so a name holding one (a student
-// may type anything) is escaped and comes back unchanged.
+// QSettings takes both "/" and "\\" as its separators, so a name holding one
+// (a student may type anything) is escaped and comes back unchanged.
 QString EncodeComponent(QString s)
 {
     s.replace(QLatin1Char('%'), QStringLiteral("%25"));
     s.replace(QLatin1Char('/'), QStringLiteral("%2F"));
+    s.replace(QLatin1Char('\\'), QStringLiteral("%5C"));
     return s;
 }
 
 QString DecodeComponent(QString s)
 {
+    s.replace(QStringLiteral("%5C"), QStringLiteral("\\"));
     s.replace(QStringLiteral("%2F"), QStringLiteral("/"));
     s.replace(QStringLiteral("%25"), QStringLiteral("%"));
     return s;
@@ -60,13 +62,13 @@ QByteArray ToBytes(const result::Value8& v)
     return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
 }
 
-std::optional<result::Value8> ToValue8(const std::optional<QByteArray>& bytes)
+std::optional<result::Value8> ToValue8(const QByteArray& bytes)
 {
-    if (!bytes || bytes->size() != static_cast<qsizetype>(result::kValueSize)) {
+    if (bytes.size() != static_cast<qsizetype>(result::kValueSize)) {
         return std::nullopt;
     }
     result::Value8 v{};
-    std::copy(bytes->begin(), bytes->end(), reinterpret_cast<char*>(v.data()));
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(v.data()));
     return v;
 }
 
@@ -130,13 +132,42 @@ QString ResultStore::GroupPath(const QString& key) const
     return parts.join(QLatin1Char('/'));
 }
 
-bool ResultStore::KeyExists(const QString& key)
+bool ResultStore::GroupExists(const QString& group)
 {
-    settings_->beginGroup(GroupPath(key));
+    settings_->beginGroup(group);
     const bool exists = !settings_->childKeys().isEmpty() || !settings_->childGroups().isEmpty();
     settings_->endGroup();
     return exists;
 }
+
+bool ResultStore::RemoveGroup(const QString& group)
+{
+    if (!Usable() || !GroupExists(group)) {
+        return false;
+    }
+    settings_->remove(group);
+    return Sync();
+}
+
+bool ResultStore::SetValue(const QString& group, const QString& name, const QVariant& value)
+{
+    if (!Usable()) {
+        return false;
+    }
+    settings_->setValue(group + QLatin1Char('/') + EncodeComponent(name), value);
+    return Sync();
+}
+
+std::optional<QVariant> ResultStore::ValueOf(const QString& group, const QString& name, int type)
+{
+    const QVariant v = settings_->value(group + QLatin1Char('/') + EncodeComponent(name));
+    if (v.typeId() != type) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+bool ResultStore::KeyExists(const QString& key) { return GroupExists(GroupPath(key)); }
 
 QStringList ResultStore::SubKeys(const QString& key)
 {
@@ -149,55 +180,40 @@ QStringList ResultStore::SubKeys(const QString& key)
     return names;
 }
 
-bool ResultStore::DeleteKey(const QString& key)
-{
-    if (!Usable() || !KeyExists(key)) {
-        return false;
-    }
-    settings_->remove(GroupPath(key));
-    return Sync();
-}
+bool ResultStore::DeleteKey(const QString& key) { return RemoveGroup(GroupPath(key)); }
 
 bool ResultStore::WriteString(const QString& key, const QString& name, const QString& value)
 {
-    if (!Usable()) {
-        return false;
-    }
-    settings_->setValue(GroupPath(key) + QLatin1Char('/') + name, value);
-    return Sync();
+    return SetValue(GroupPath(key), name, value);
 }
 
 std::optional<QString> ResultStore::ReadString(const QString& key, const QString& name)
 {
-    const QVariant v = settings_->value(GroupPath(key) + QLatin1Char('/') + name);
-    if (v.typeId() != QMetaType::QString) {
-        return std::nullopt;
-    }
-    return v.toString();
+    const auto v = ValueOf(GroupPath(key), name, QMetaType::QString);
+    return v ? std::optional<QString>(v->toString()) : std::nullopt;
 }
 
 bool ResultStore::WriteBinary(const QString& key, const QString& name, const QByteArray& value)
 {
-    if (!Usable()) {
-        return false;
-    }
-    settings_->setValue(GroupPath(key) + QLatin1Char('/') + name, value);
-    return Sync();
+    return SetValue(GroupPath(key), name, value);
 }
 
 std::optional<QByteArray> ResultStore::ReadBinary(const QString& key, const QString& name)
 {
-    const QVariant v = settings_->value(GroupPath(key) + QLatin1Char('/') + name);
-    if (v.typeId() != QMetaType::QByteArray) {
-        return std::nullopt;
-    }
-    return v.toByteArray();
+    const auto v = ValueOf(GroupPath(key), name, QMetaType::QByteArray);
+    return v ? std::optional<QByteArray>(v->toByteArray()) : std::nullopt;
+}
+
+std::optional<result::Value8> ResultStore::Value8Of(const QString& group, const char* name)
+{
+    const auto v = ValueOf(group, QLatin1String(name), QMetaType::QByteArray);
+    return v ? ToValue8(v->toByteArray()) : std::nullopt;
 }
 
 QString ResultStore::FindFreeName(const QString& name)
 {
     QString candidate = name;
-    while (KeyExists(QLatin1String(kResultsRoot) + candidate)) {
+    while (GroupExists(ResultGroup(candidate))) {
         candidate += QLatin1Char(result::kRepeatMark);
     }
     return candidate;
@@ -206,7 +222,7 @@ QString ResultStore::FindFreeName(const QString& name)
 QString ResultStore::StoreResult(const QString& name, const result::RecordValues& record)
 {
     const StoreError failed(result::kStoreFailedText);
-    if (name.isEmpty() || name.contains(QLatin1Char(kKeySeparator))) {
+    if (name.isEmpty()) {
         throw failed;
     }
     // Finding a free name and taking it must be one step for all processes,
@@ -217,11 +233,11 @@ QString ResultStore::StoreResult(const QString& name, const result::RecordValues
         throw failed;
     }
     const QString keyName = FindFreeName(name);
-    const QString group = ResultGroup(keyName);
-    settings_->setValue(group + QLatin1Char('/') + QLatin1String(kValueDate), ToBytes(record.date));
-    settings_->setValue(group + QLatin1Char('/') + QLatin1String(kValueData0), ToBytes(record.data0));
-    settings_->setValue(group + QLatin1Char('/') + QLatin1String(kValueGroup), QString::fromStdString(record.group));
-    settings_->setValue(group + QLatin1Char('/') + QLatin1String(kValueData1), ToBytes(record.data1));
+    const QString group = ResultGroup(keyName) + QLatin1Char('/');
+    settings_->setValue(group + QLatin1String(kValueDate), ToBytes(record.date));
+    settings_->setValue(group + QLatin1String(kValueData0), ToBytes(record.data0));
+    settings_->setValue(group + QLatin1String(kValueGroup), QString::fromStdString(record.group));
+    settings_->setValue(group + QLatin1String(kValueData1), ToBytes(record.data1));
     if (!Sync()) {
         throw failed;
     }
@@ -241,23 +257,23 @@ QStringList ResultStore::ResultNames()
 StoredEntry ResultStore::ReadResult(const QString& keyName)
 {
     StoredEntry entry;
-    const QString key = QLatin1String(kResultsRoot) + keyName;
-    if (!KeyExists(key)) {
+    const QString group = ResultGroup(keyName);
+    if (!GroupExists(group)) {
         entry.error = QStringLiteral("Запись %1 не найдена").arg(keyName);
         return entry;
     }
-    const auto data0 = ToValue8(ReadBinary(key, QLatin1String(kValueData0)));
+    const auto data0 = Value8Of(group, kValueData0);
     if (!data0) {
         entry.error = MissingValue(kValueData0);
         return entry;
     }
-    const auto group = ReadString(key, QLatin1String(kValueGroup));
-    if (!group) {
+    const auto groupText = ValueOf(group, QLatin1String(kValueGroup), QMetaType::QString);
+    if (!groupText) {
         entry.error = MissingValue(kValueGroup);
         return entry;
     }
-    entry.group = *group;
-    const auto data1 = ToValue8(ReadBinary(key, QLatin1String(kValueData1)));
+    entry.group = groupText->toString();
+    const auto data1 = Value8Of(group, kValueData1);
     if (!data1) {
         entry.error = MissingValue(kValueData1);
         return entry;
@@ -272,11 +288,11 @@ PurgeOutcome ResultStore::PurgeOld(const QStringList& keyNames, const result::Ci
     PurgeOutcome outcome;
     int done = 0;
     for (const QString& keyName : keyNames) {
-        const QString key = QLatin1String(kResultsRoot) + keyName;
-        if (!KeyExists(key)) {
+        const QString group = ResultGroup(keyName);
+        if (!GroupExists(group)) {
             break;
         }
-        const auto date = ToValue8(ReadBinary(key, QLatin1String(kValueDate)));
+        const auto date = Value8Of(group, kValueDate);
         const auto when = date ? result::FromDays(result::DateFromBytes(*date)) : std::nullopt;
         if (!when) {
             outcome.error = MissingValue(kValueDate);
@@ -284,7 +300,7 @@ PurgeOutcome ResultStore::PurgeOld(const QStringList& keyNames, const result::Ci
         }
         const bool old = result::IsRecordOld(*when, today);
         if (old) {
-            if (!DeleteKey(key)) {
+            if (!RemoveGroup(group)) {
                 outcome.error = QString::fromUtf8(result::kStoreFailedText);
                 break;
             }

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -91,7 +92,14 @@ public:
                           const std::function<void(int done, bool old)>& progress = {});
 
 private:
+    // The results live in QSettings groups; these work on group paths, the
+    // public operations on backslash key paths.
     QString GroupPath(const QString& key) const;
+    bool GroupExists(const QString& group);
+    bool RemoveGroup(const QString& group);
+    bool SetValue(const QString& group, const QString& name, const QVariant& value);
+    std::optional<QVariant> ValueOf(const QString& group, const QString& name, int type);
+    std::optional<result::Value8> Value8Of(const QString& group, const char* name);
     bool Usable() const;
     bool Sync();
     QString FindFreeName(const QString& name);

@@ -48,18 +48,20 @@ TEST(Store, RecordReadsBackInAnotherStoreObject)
 {
     filetest::TempDir dir;
     const auto values = Values(6, 4, 1, "Группа 3/2", 46086.75);
-    ResultStore(Path(dir)).StoreResult(QStringLiteral("Петров / 2%"), values);
+    ResultStore(Path(dir)).StoreResult(QStringLiteral("Петров \\ 2 / 3%"), values);
 
     ResultStore store(Path(dir));
-    ASSERT_EQ(store.ResultNames(), QStringList{QStringLiteral("Петров / 2%")});
-    const StoredEntry entry = store.ReadResult(QStringLiteral("Петров / 2%"));
+    ASSERT_EQ(store.ResultNames(), QStringList{QStringLiteral("Петров \\ 2 / 3%")});
+    const StoredEntry entry = store.ReadResult(QStringLiteral("Петров \\ 2 / 3%"));
     ASSERT_TRUE(entry.decoded) << entry.error.toStdString();
     EXPECT_EQ(entry.group, QStringLiteral("Группа 3/2"));
     EXPECT_EQ(entry.decoded->counters.total, 6);
     EXPECT_EQ(entry.decoded->counters.good, 4);
     EXPECT_EQ(entry.decoded->counters.bad, 1);
     EXPECT_DOUBLE_EQ(entry.decoded->days, 46086.75);
-    const auto date = store.ReadBinary(QStringLiteral("SOFTWARE\\RAVX\\Петров / 2%"), kValueDate);
+    // "Date" is kept plain beside the scrambled copy
+    store.StoreResult(QStringLiteral("Петров"), values);
+    const auto date = store.ReadBinary(QStringLiteral("SOFTWARE\\RAVX\\Петров"), kValueDate);
     ASSERT_TRUE(date);
     EXPECT_EQ(*date, QByteArray(reinterpret_cast<const char*>(values.date.data()), 8));
 }
