@@ -265,6 +265,12 @@ Bank ReadBankFile(const std::string& path)
     if (static_cast<uint64_t>(bankAt) >= size) {
         return Damaged("заголовок банка вне файла");
     }
+    // No good bank is longer than this, so a bad offset never makes us read
+    // the whole executable.
+    constexpr uint64_t kMaxBankSize = kHeaderSize + (kOffsetEntrySize + kMaxRecordSize) * kMaxQuestions + kTrailerSize;
+    if (size - static_cast<uint64_t>(bankAt) > kMaxBankSize) {
+        return Damaged("банк длиннее, чем допускает формат");
+    }
     std::vector<uint8_t> tail(size - static_cast<uint64_t>(bankAt));
     in.seekg(bankAt);
     in.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tail.size()));

@@ -216,6 +216,20 @@ TEST(Bank, DamagedBanksAreReported)
     EXPECT_EQ(ReadBank(cut).status, BankStatus::Damaged);
 }
 
+TEST(Bank, FileReaderRefusesABankLongerThanTheFormatAllows)
+{
+    filetest::TempDir dir;
+    const std::string path = dir.File("big");
+    Bytes file(static_cast<std::size_t>(kMinBankOffset) * 5, 0);
+    PutInt32(file, file.size() - 4, kMinBankOffset);
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    }
+    EXPECT_EQ(ReadBankFile(path).status, BankStatus::Damaged);
+    EXPECT_EQ(ReadBankFile(dir.File("missing")).status, BankStatus::Damaged);
+}
+
 TEST(Bank, EveryByteFlipIsReadWithoutLeavingTheBytes)
 {
     const Bytes good = WithBank(SampleRecords(5), 0x0A0B);
