@@ -114,6 +114,8 @@ private slots:
 void WindowsTest::questionLayoutFollowsTheAnswerCount()
 {
     TForm5 form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Тест"));
+    QVERIFY(!(form.windowFlags() & Qt::WindowCloseButtonHint));
     form.show();
     form.ShowQuestion({"Вопрос", {{"а", true}, {"б", false}, {"в", false}}});
     const int tops[] = {43, 109, 175};
