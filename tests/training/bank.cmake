@@ -1,0 +1,34 @@
+# The entry test's core, bank builder and results store. Included from
+# tests/CMakeLists.txt.
+add_executable(test_training
+  ${CMAKE_CURRENT_LIST_DIR}/test_question_bank.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_test_result.cpp
+)
+target_link_libraries(test_training PRIVATE ravx_core ravx_bankbuild_lib GTest::gtest_main)
+target_include_directories(test_training PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(test_training PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
+if(TARGET ravx)
+  # The shipped bank is read back from the application itself.
+  target_compile_definitions(test_training PRIVATE RAVX_EXECUTABLE="$<TARGET_FILE:ravx>")
+  add_dependencies(test_training ravx)
+endif()
+add_test(NAME training COMMAND test_training)
+set_tests_properties(training PROPERTIES TIMEOUT 120)
+
+add_executable(test_store ${CMAKE_CURRENT_LIST_DIR}/test_result_store.cpp)
+target_link_libraries(test_store PRIVATE ravx_store GTest::gtest)
+target_include_directories(test_store PRIVATE ${PROJECT_SOURCE_DIR})
+add_test(NAME store COMMAND test_store)
+set_tests_properties(store PROPERTIES TIMEOUT 120)
+
+# The test and results windows, driven with Qt Test on the offscreen platform.
+if(TARGET ravx_gui)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(test_training_windows ${CMAKE_CURRENT_LIST_DIR}/test_windows.cpp)
+  set_target_properties(test_training_windows PROPERTIES AUTOMOC ON)
+  target_link_libraries(test_training_windows PRIVATE ravx_gui ravx_bankbuild_lib Qt6::Test)
+  target_include_directories(test_training_windows PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(test_training_windows PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
+  add_test(NAME training_windows COMMAND test_training_windows)
+  set_tests_properties(training_windows PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endif()

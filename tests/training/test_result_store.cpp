@@ -1,0 +1,236 @@
+// The results store. Has its own main: run with "--store-child FILE ID" it is
+// one of the processes of the concurrency test instead.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/mainwindow/TempDir.h"
+#include "training/ResultStore.h"
+
+namespace ravx {
+namespace {
+
+constexpr const char* kChildFlag = "--store-child";
+constexpr int kChildren = 4;
+constexpr int kRecordsPerChild = 10;
+const char* gSelf = nullptr;
+
+result::RecordValues Values(uint8_t total, uint8_t good, uint8_t bad, const std::string& group, double days = 46000.5)
+{
+    std::mt19937 random(total * 131 + good * 7 + bad);
+    return result::MakeRecord(days, group, {total, good, bad}, random);
+}
+
+QString Path(const filetest::TempDir& dir) { return QString::fromStdString(dir.File("results.ini")); }
+
+TEST(Store, ThreeTakesUnderOneName)
+{
+    filetest::TempDir dir;
+    ResultStore store(Path(dir));
+    const QString name = QStringLiteral("Ученик");
+    EXPECT_EQ(store.StoreResult(name, Values(5, 3, 0, "1")), name);
+    EXPECT_EQ(store.StoreResult(name, Values(5, 2, 0, "1")), name + "~");
+    EXPECT_EQ(store.StoreResult(name, Values(5, 4, 1, "1")), name + "~~");
+    const QStringList names = ResultStore(Path(dir)).ResultNames();
+    EXPECT_EQ(names, (QStringList{name + "~~", name + "~", name}));
+    for (const QString& n : names) {
+        EXPECT_EQ(QString::fromStdString(result::DisplayName(n.toStdString())), name);
+    }
+}
+
+TEST(Store, RecordReadsBackInAnotherStoreObject)
+{
+    filetest::TempDir dir;
+    const auto values = Values(6, 4, 1, "Группа 3/2", 46086.75);
+    ResultStore(Path(dir)).StoreResult(QStringLiteral("Петров \\ 2 / 3%"), values);
+
+    ResultStore store(Path(dir));
+    ASSERT_EQ(store.ResultNames(), QStringList{QStringLiteral("Петров \\ 2 / 3%")});
+    const StoredEntry entry = store.ReadResult(QStringLiteral("Петров \\ 2 / 3%"));
+    ASSERT_TRUE(entry.decoded) << entry.error.toStdString();
+    EXPECT_EQ(entry.group, QStringLiteral("Группа 3/2"));
+    EXPECT_EQ(entry.decoded->counters.total, 6);
+    EXPECT_EQ(entry.decoded->counters.good, 4);
+    EXPECT_EQ(entry.decoded->counters.bad, 1);
+    EXPECT_DOUBLE_EQ(entry.decoded->days, 46086.75);
+    // "Date" is kept plain beside the scrambled copy
+    store.StoreResult(QStringLiteral("Петров"), values);
+    const auto date = store.ReadBinary(QStringLiteral("SOFTWARE\\RAVX\\Петров"), kValueDate);
+    ASSERT_TRUE(date);
+    EXPECT_EQ(*date, QByteArray(reinterpret_cast<const char*>(values.date.data()), 8));
+}
+
+TEST(Store, MissingOrWrongValuesKeepWhatWasReadBefore)
+{
+    filetest::TempDir dir;
+    ResultStore store(Path(dir));
+    const QString key = QStringLiteral("SOFTWARE\\RAVX\\Сидоров");
+    ASSERT_TRUE(store.WriteBinary(key, kValueData0, QByteArray(8, '\1')));
+    StoredEntry entry = store.ReadResult(QStringLiteral("Сидоров"));
+    EXPECT_EQ(entry.error, QStringLiteral("Failed to get data for 'Key'"));
+    EXPECT_TRUE(entry.group.isEmpty());
+
+    ASSERT_TRUE(store.WriteString(key, kValueGroup, QStringLiteral("5")));
+    ASSERT_TRUE(store.WriteString(key, kValueData1, QStringLiteral("не двоичное")));
+    entry = store.ReadResult(QStringLiteral("Сидоров"));
+    EXPECT_EQ(entry.error, QStringLiteral("Failed to get data for 'Data1'"));
+    EXPECT_EQ(entry.group, QStringLiteral("5"));
+    EXPECT_FALSE(entry.decoded);
+
+    ASSERT_TRUE(store.WriteBinary(key, kValueData1, QByteArray(7, '\0')));
+    EXPECT_FALSE(store.ReadResult(QStringLiteral("Сидоров")).decoded);
+    EXPECT_FALSE(store.ReadResult(QStringLiteral("Нет такого")).error.isEmpty());
+}
+
+TEST(Store, PurgeDeletesOnlyOldRecords)
+{
+    filetest::TempDir dir;
+    ResultStore store(Path(dir));
+    store.StoreResult("old", Values(5, 3, 0, "1", result::ToDays({2026, 3, 5, 10})));
+    store.StoreResult("fresh", Values(5, 3, 0, "1", result::ToDays({2026, 3, 25, 10})));
+    store.StoreResult("lastyear", Values(5, 3, 0, "1", result::ToDays({2025, 3, 30, 10})));
+    std::vector<std::pair<int, bool>> steps;
+    const QStringList names = store.ResultNames();
+    ASSERT_EQ(names, (QStringList{"old", "lastyear", "fresh"}));  // the store lists by name
+    const PurgeOutcome outcome =
+        store.PurgeOld(names, {2026, 4, 2}, [&](int done, bool old) { steps.emplace_back(done, old); });
+    EXPECT_TRUE(outcome.error.isEmpty()) << outcome.error.toStdString();
+    EXPECT_EQ(outcome.deleted, 2);
+    EXPECT_TRUE(outcome.metRecent);
+    EXPECT_EQ(steps, (std::vector<std::pair<int, bool>>{{1, true}, {2, true}, {3, false}}));
+    EXPECT_EQ(ResultStore(Path(dir)).ResultNames(), QStringList{"fresh"});
+}
+
+TEST(Store, RegistryLikeKeys)
+{
+    filetest::TempDir dir;
+    ResultStore store(Path(dir));
+    const QString a = QStringLiteral("SOFTWARE\\RAVX\\a");
+    EXPECT_FALSE(store.KeyExists(a));
+    EXPECT_FALSE(store.DeleteKey(a));
+    ASSERT_TRUE(store.WriteString(a, "Key", "x"));
+    ASSERT_TRUE(store.WriteBinary(QStringLiteral("SOFTWARE\\RAVX\\b"), "Data0", QByteArray("\0\1\2", 3)));
+    EXPECT_TRUE(store.KeyExists(a));
+    EXPECT_EQ(store.SubKeys(QStringLiteral("SOFTWARE\\RAVX")), (QStringList{"a", "b"}));
+    EXPECT_EQ(store.ReadBinary(QStringLiteral("SOFTWARE\\RAVX\\b"), "Data0"), QByteArray("\0\1\2", 3));
+    EXPECT_FALSE(store.ReadBinary(a, "Key"));  // a string is not binary
+    EXPECT_TRUE(store.DeleteKey(a));
+    EXPECT_FALSE(ResultStore(Path(dir)).KeyExists(a));
+}
+
+TEST(Store, CorruptFileIsReportedAndKeptAsItIs)
+{
+    filetest::TempDir dir;
+    const QString path = Path(dir);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray garbage("[SOFTWARE\\RAVX\\x]\nData0=@ByteArray(\n=\n\xff\xfe[[[\n");
+    file.write(garbage);
+    file.close();
+
+    ResultStore store(path);
+    EXPECT_FALSE(store.Problem().isEmpty());
+    try {
+        store.StoreResult("Ученик", Values(5, 3, 0, "1"));
+        ADD_FAILURE() << "stored into a damaged file";
+    } catch (const StoreError& e) {
+        EXPECT_STREQ(e.what(), result::kStoreFailedText);
+    }
+    EXPECT_FALSE(store.WriteString("SOFTWARE\\RAVX\\y", "Key", "1"));
+    QFile again(path);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), garbage);
+}
+
+TEST(Store, UnwritableFolderFailsWithTheTextForTheStudent)
+{
+    filetest::TempDir dir;
+    ResultStore store(QString::fromStdString(dir.File("no-such-folder/results.ini")));
+    EXPECT_THROW(store.StoreResult("Ученик", Values(5, 3, 0, "1")), StoreError);
+}
+
+TEST(Store, DefaultPathFallsBackToTheUsersDataFolder)
+{
+    filetest::TempDir dir;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
+    const QString path = ResultStore::DefaultPath();
+    const QString fallback = QString::fromStdString(dir.File("data/ravx/results.ini"));
+    if (path == QLatin1String(kMachineWideResultsPath)) {
+        // an installed lab machine: the shared file is the one to use
+        EXPECT_TRUE(QFileInfo(QFileInfo(path).absolutePath()).isWritable());
+    } else {
+        EXPECT_EQ(path, fallback);
+        ResultStore store;
+        EXPECT_EQ(store.FileName(), fallback);
+        EXPECT_EQ(store.StoreResult("Ученик", Values(5, 3, 0, "1")), "Ученик");
+        EXPECT_TRUE(QFile::exists(fallback));
+    }
+    qputenv("XDG_DATA_HOME", saved);
+}
+
+int RunChild(const char* path, int id)
+{
+    ResultStore store(QString::fromUtf8(path));
+    for (int n = 0; n < kRecordsPerChild; ++n) {
+        const std::string group = std::to_string(id) + "-" + std::to_string(n);
+        store.StoreResult(QStringLiteral("Студент"),
+                          Values(static_cast<uint8_t>(id), static_cast<uint8_t>(n), 0, group));
+    }
+    return 0;
+}
+
+TEST(Store, ProcessesStoringAtOnceLoseAndMixNothing)
+{
+    filetest::TempDir dir;
+    const std::string path = dir.File("results.ini");
+    std::vector<pid_t> children;
+    for (int id = 1; id <= kChildren; ++id) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const std::string idText = std::to_string(id);
+            execl(gSelf, gSelf, kChildFlag, path.c_str(), idText.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    ResultStore store(QString::fromStdString(path));
+    const QStringList names = store.ResultNames();
+    ASSERT_EQ(names.size(), kChildren * kRecordsPerChild);
+    std::set<std::string> groups;
+    for (const QString& name : names) {
+        EXPECT_EQ(name.count('~'), name.size() - QStringLiteral("Студент").size());
+        const StoredEntry entry = store.ReadResult(name);
+        ASSERT_TRUE(entry.decoded) << entry.error.toStdString();
+        const auto& c = entry.decoded->counters;
+        EXPECT_EQ(entry.group.toStdString(), std::to_string(c.total) + "-" + std::to_string(c.good));
+        groups.insert(entry.group.toStdString());
+    }
+    EXPECT_EQ(groups.size(), static_cast<std::size_t>(kChildren * kRecordsPerChild));
+}
+
+}  // namespace
+}  // namespace ravx
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == ravx::kChildFlag) {
+        return ravx::RunChild(argv[2], std::atoi(argv[3]));
+    }
+    ravx::gSelf = argv[0];
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,207 @@
+#include "training/Result.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <array>
+
+#include "training/ResultStore.h"
+
+namespace ravx {
+
+namespace {
+
+constexpr int kWidth = 520;
+constexpr int kHeight = 296;
+constexpr int kMargin = 8;
+constexpr int kListWidth = 160;
+constexpr int kPanelHeight = 240;
+constexpr int kRowHeight = 22;
+constexpr int kCaptionWidth = 150;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 27;
+constexpr int kChecksumPointSize = 12;
+constexpr int kKeyRole = Qt::UserRole;
+const QColor kPassedColour = Qt::blue;
+const QColor kFailedColour = Qt::red;
+
+void SetColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QFrame* Panel(QWidget* parent, const QRect& geometry)
+{
+    auto* panel = new QFrame(parent);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+}  // namespace
+
+TForm6::TForm6(ResultStore& store, const QString& checksum, QWidget* parent)
+    : QDialog(parent), store_(store), checksum_(checksum)
+{
+    setWindowTitle(QStringLiteral("Результаты теста"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 9));
+    setFixedSize(kWidth, kHeight);
+
+    ListBox1 = new QListWidget(this);
+    ListBox1->setGeometry(kMargin, kMargin, kListWidth, kPanelHeight);
+    connect(ListBox1, &QListWidget::itemClicked, this, &TForm6::ListBox1Click);
+    connect(ListBox1, &QListWidget::currentRowChanged, this, &TForm6::ListBox1Click);
+
+    const int panelLeft = 2 * kMargin + kListWidth;
+    const int panelWidth = kWidth - panelLeft - kMargin;
+    Panel1 = Panel(this, QRect(panelLeft, kMargin, panelWidth, kPanelHeight));
+    const QStringList captions = {QStringLiteral("Время:"),
+                                  QStringLiteral("Группа :"),
+                                  QStringLiteral("Верных ответов всего :"),
+                                  QStringLiteral("Верных ответов :"),
+                                  QStringLiteral("Неверных ответов :"),
+                                  QStringLiteral("Результат :"),
+                                  QStringLiteral("Контрольная сумма :")};
+    std::array<QLabel**, 7> values = {&TimeL, &GrName, &TotalQ, &GoodA, &BadA, &Itog, &Label8};
+    for (int i = 0; i < captions.size(); ++i) {
+        const int top = kMargin + i * kRowHeight + (i == captions.size() - 1 ? kRowHeight : 0);
+        auto* caption = new QLabel(captions[i], Panel1);
+        caption->setGeometry(kMargin, top, kCaptionWidth, kRowHeight);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        *values[i] = new QLabel(Panel1);
+        (*values[i])
+            ->setGeometry(kCaptionWidth + 2 * kMargin, top, panelWidth - kCaptionWidth - 3 * kMargin, kRowHeight);
+    }
+    QFont itogFont = Itog->font();
+    itogFont.setBold(true);
+    Itog->setFont(itogFont);
+    QFont checksumFont(QStringLiteral("Times New Roman"), kChecksumPointSize);
+    checksumFont.setStyleHint(QFont::Serif);
+    checksumFont.setBold(true);
+    Label8->setFont(checksumFont);
+    SetColour(Label8, kPassedColour);
+
+    Panel2 = Panel(this, QRect(kMargin, kMargin, kWidth - 2 * kMargin, kPanelHeight));
+    auto* purging = new QLabel(QStringLiteral("Удаление старых записей"), Panel2);
+    purging->setAlignment(Qt::AlignCenter);
+    purging->setGeometry(kMargin, kPanelHeight / 2 - 40, Panel2->width() - 2 * kMargin, kRowHeight);
+    ProgressBar1 = new QProgressBar(Panel2);
+    ProgressBar1->setGeometry(kMargin * 3, kPanelHeight / 2, Panel2->width() - 6 * kMargin, kRowHeight);
+    Panel2->hide();
+
+    Button1 = new QPushButton(QStringLiteral("Ввод"), this);
+    Button1->setDefault(true);
+    Button1->setGeometry((kWidth - kButtonWidth) / 2, kHeight - kButtonHeight - kMargin - 4, kButtonWidth,
+                         kButtonHeight);
+    connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
+}
+
+void TForm6::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TForm6::FormShow()
+{
+    if (const QString problem = store_.Problem(); !problem.isEmpty()) {
+        ShowError(problem);
+    }
+    const QSignalBlocker quiet(ListBox1);
+    ListBox1->clear();
+    for (const QString& key : store_.ResultNames()) {
+        auto* item = new QListWidgetItem(QString::fromStdString(result::DisplayName(key.toStdString())), ListBox1);
+        item->setData(kKeyRole, key);
+    }
+    ShowEntry();
+    Label8->setText(checksum_);
+}
+
+void TForm6::ListBox1Click() { ShowEntry(); }
+
+void TForm6::ShowEntry()
+{
+    if (ListBox1->count() == 0) {
+        return;
+    }
+    if (ListBox1->currentRow() < 0) {
+        const QSignalBlocker quiet(ListBox1);
+        ListBox1->setCurrentRow(0);
+    }
+    const QString key = ListBox1->currentItem()->data(kKeyRole).toString();
+    const StoredEntry entry = store_.ReadResult(key);
+    if (!entry.group.isNull()) {
+        GrName->setText(entry.group);
+    }
+    if (entry.decoded) {
+        const result::EntryTexts texts = result::MakeEntryTexts(entry.decoded->counters);
+        TotalQ->setText(QString::fromStdString(texts.total));
+        GoodA->setText(QString::fromStdString(texts.good));
+        BadA->setText(QString::fromStdString(texts.bad));
+        TimeL->setText(FormatResultTime(entry.decoded->days));
+        Itog->setText(QString::fromStdString(texts.verdict));
+        SetColour(Itog, texts.passed ? kPassedColour : kFailedColour);
+    }
+    Label8->setText(checksum_);
+    if (!entry.error.isEmpty()) {
+        ShowError(entry.error);
+    }
+}
+
+void TForm6::Button1Click()
+{
+    if (ListBox1->count() == 0) {
+        accept();
+        return;
+    }
+    QStringList keys;
+    for (int i = 0; i < ListBox1->count(); ++i) {
+        keys << ListBox1->item(i)->data(kKeyRole).toString();
+    }
+    ListBox1->hide();
+    Panel1->hide();
+    Panel2->show();
+    ProgressBar1->setRange(0, static_cast<int>(keys.size()));
+    ProgressBar1->setValue(0);
+    const PurgeOutcome outcome = store_.PurgeOld(keys, Today(), [this](int done, bool old) {
+        // a record young enough to keep means the rest of the scan is no
+        // longer worth watching
+        if (!old) {
+            hide();
+        }
+        ProgressBar1->setValue(done);
+        QCoreApplication::processEvents();
+    });
+    ListBox1->show();
+    Panel1->show();
+    Panel2->hide();
+    if (!outcome.error.isEmpty()) {
+        ShowError(outcome.error);
+    }
+    accept();
+}
+
+void TForm6::ShowError(const QString& message)
+{
+    QMessageBox::critical(isVisible() ? this : parentWidget(), windowTitle(), message);
+}
+
+void ShowTestResults(QWidget* parent, ResultStore& store, int group, int machine, const QString& portText,
+                     unsigned errorCounter)
+{
+    const QString checksum =
+        QString::fromStdString(result::ChecksumText(group, machine, portText.toStdString(), errorCounter));
+    TForm6 form(store, checksum, parent);
+    form.exec();
+}
+
+}  // namespace ravx

@@ -1,0 +1,59 @@
+// The results window "Результаты теста": the teacher's view of the stored test
+// results, newest first, and the purge of records older than about ten days.
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+namespace ravx {
+
+class ResultStore;
+
+class TForm6 : public QDialog {
+    Q_OBJECT
+
+public:
+    // `checksum` is the "Контрольная сумма :" text (group, machine, port,
+    // error counter), made by the caller from the settings and the machine.
+    TForm6(ResultStore& store, const QString& checksum, QWidget* parent = nullptr);
+
+    void FormShow();
+    void ShowEntry();
+
+    QListWidget* ListBox1;
+    QFrame* Panel1;
+    QLabel* TimeL;
+    QLabel* GrName;
+    QLabel* TotalQ;
+    QLabel* GoodA;
+    QLabel* BadA;
+    QLabel* Itog;
+    QLabel* Label8;
+    QPushButton* Button1;
+    QFrame* Panel2;
+    QProgressBar* ProgressBar1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private slots:
+    void ListBox1Click();
+    void Button1Click();
+
+private:
+    void ShowError(const QString& message);
+
+    ResultStore& store_;
+    QString checksum_;
+};
+
+// Shows the results window modally over `parent`.
+void ShowTestResults(QWidget* parent, ResultStore& store, int group, int machine, const QString& portText,
+                     unsigned errorCounter);
+
+}  // namespace ravx

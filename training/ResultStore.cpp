@@ -1,0 +1,357 @@
+#include "training/ResultStore.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QLockFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTime>
+#include <QVariant>
+#include <algorithm>
+
+namespace ravx {
+
+namespace {
+
+constexpr char kKeySeparator = '\\';
+// Waiting this long for another process that is storing a result is plenty;
+// a lock older than the stale time was left by a process that died.
+constexpr int kLockWaitMs = 10000;
+constexpr int kLockStaleMs = 30000;
+constexpr const char* kNamesLockSuffix = ".names.lock";
+constexpr const char* kFallbackFolder = "ravx";
+constexpr const char* kFileName = "results.ini";
+
+// QSettings takes both "/" and "\\" as its separators, so a name holding one
+// (a student may type anything) is escaped and comes back unchanged.
+QString EncodeComponent(QString s)
+{
+    s.replace(QLatin1Char('%'), QStringLiteral("%25"));
+    s.replace(QLatin1Char('/'), QStringLiteral("%2F"));
+    s.replace(QLatin1Char('\\'), QStringLiteral("%5C"));
+    return s;
+}
+
+QString DecodeComponent(QString s)
+{
+    s.replace(QStringLiteral("%5C"), QStringLiteral("\\"));
+    s.replace(QStringLiteral("%2F"), QStringLiteral("/"));
+    s.replace(QStringLiteral("%25"), QStringLiteral("%"));
+    return s;
+}
+
+QString ResultsGroup() { return QStringLiteral("SOFTWARE/RAVX"); }
+
+QString ResultGroup(const QString& keyName) { return ResultsGroup() + QLatin1Char('/') + EncodeComponent(keyName); }
+
+bool CanWriteFile(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo dir(file.absolutePath());
+    if (!dir.isDir() || !dir.isWritable()) {
+        return false;
+    }
+    return !file.exists() || file.isWritable();
+}
+
+QByteArray ToBytes(const result::Value8& v)
+{
+    return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
+}
+
+std::optional<result::Value8> ToValue8(const QByteArray& bytes)
+{
+    if (bytes.size() != static_cast<qsizetype>(result::kValueSize)) {
+        return std::nullopt;
+    }
+    result::Value8 v{};
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(v.data()));
+    return v;
+}
+
+QString MissingValue(const char* name) { return QStringLiteral("Failed to get data for '%1'").arg(name); }
+
+}  // namespace
+
+ResultStore::ResultStore() : ResultStore(DefaultPath()) {}
+
+ResultStore::ResultStore(const QString& path)
+    : path_(path), settings_(std::make_unique<QSettings>(path, QSettings::IniFormat))
+{
+    // QSettings reads the file, and so learns whether it is damaged, only at
+    // the first access; every writer checks that before touching anything.
+    settings_->allKeys();
+}
+
+ResultStore::~ResultStore() = default;
+
+QString ResultStore::DefaultPath()
+{
+    const QString machineWide = QString::fromLatin1(kMachineWideResultsPath);
+    if (CanWriteFile(machineWide)) {
+        return machineWide;
+    }
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+                           QLatin1String(kFallbackFolder);
+    QDir().mkpath(folder);
+    return folder + QLatin1Char('/') + QLatin1String(kFileName);
+}
+
+QString ResultStore::Problem() const
+{
+    switch (settings_->status()) {
+    case QSettings::NoError: return {};
+    case QSettings::FormatError: return QStringLiteral("Файл результатов повреждён: %1").arg(path_);
+    case QSettings::AccessError: return QStringLiteral("Нет доступа к файлу результатов: %1").arg(path_);
+    }
+    return {};
+}
+
+bool ResultStore::Usable() const { return settings_->status() == QSettings::NoError; }
+
+bool ResultStore::Sync()
+{
+    // A damaged file is never written over: the records in it may still be
+    // saved by hand.
+    if (!Usable()) {
+        return false;
+    }
+    settings_->sync();
+    return Usable();
+}
+
+QString ResultStore::GroupPath(const QString& key) const
+{
+    QStringList parts;
+    for (const QString& part : key.split(QLatin1Char(kKeySeparator), Qt::SkipEmptyParts)) {
+        parts << EncodeComponent(part);
+    }
+    return parts.join(QLatin1Char('/'));
+}
+
+bool ResultStore::GroupExists(const QString& group)
+{
+    settings_->beginGroup(group);
+    const bool exists = !settings_->childKeys().isEmpty() || !settings_->childGroups().isEmpty();
+    settings_->endGroup();
+    return exists;
+}
+
+bool ResultStore::RemoveGroup(const QString& group)
+{
+    if (!Usable() || !GroupExists(group)) {
+        return false;
+    }
+    settings_->remove(group);
+    return Sync();
+}
+
+bool ResultStore::SetValue(const QString& group, const QString& name, const QVariant& value)
+{
+    if (!Usable()) {
+        return false;
+    }
+    settings_->setValue(group + QLatin1Char('/') + EncodeComponent(name), value);
+    return Sync();
+}
+
+std::optional<QVariant> ResultStore::ValueOf(const QString& group, const QString& name, int type)
+{
+    const QVariant v = settings_->value(group + QLatin1Char('/') + EncodeComponent(name));
+    if (v.typeId() != type) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+bool ResultStore::KeyExists(const QString& key) { return GroupExists(GroupPath(key)); }
+
+QStringList ResultStore::SubKeys(const QString& key)
+{
+    settings_->beginGroup(GroupPath(key));
+    QStringList names;
+    for (const QString& group : settings_->childGroups()) {
+        names << DecodeComponent(group);
+    }
+    settings_->endGroup();
+    return names;
+}
+
+bool ResultStore::DeleteKey(const QString& key) { return RemoveGroup(GroupPath(key)); }
+
+bool ResultStore::WriteString(const QString& key, const QString& name, const QString& value)
+{
+    return SetValue(GroupPath(key), name, value);
+}
+
+std::optional<QString> ResultStore::ReadString(const QString& key, const QString& name)
+{
+    const auto v = ValueOf(GroupPath(key), name, QMetaType::QString);
+    return v ? std::optional<QString>(v->toString()) : std::nullopt;
+}
+
+bool ResultStore::WriteBinary(const QString& key, const QString& name, const QByteArray& value)
+{
+    return SetValue(GroupPath(key), name, value);
+}
+
+std::optional<QByteArray> ResultStore::ReadBinary(const QString& key, const QString& name)
+{
+    const auto v = ValueOf(GroupPath(key), name, QMetaType::QByteArray);
+    return v ? std::optional<QByteArray>(v->toByteArray()) : std::nullopt;
+}
+
+std::optional<result::Value8> ResultStore::Value8Of(const QString& group, const char* name)
+{
+    const auto v = ValueOf(group, QLatin1String(name), QMetaType::QByteArray);
+    return v ? ToValue8(v->toByteArray()) : std::nullopt;
+}
+
+QString ResultStore::FindFreeName(const QString& name)
+{
+    QString candidate = name;
+    while (GroupExists(ResultGroup(candidate))) {
+        candidate += QLatin1Char(result::kRepeatMark);
+    }
+    return candidate;
+}
+
+QString ResultStore::StoreResult(const QString& name, const result::RecordValues& record)
+{
+    const StoreError failed(result::kStoreFailedText);
+    if (name.isEmpty()) {
+        throw failed;
+    }
+    // Finding a free name and taking it must be one step for all processes,
+    // or two students with one name could write into the same key.
+    QLockFile lock(path_ + QLatin1String(kNamesLockSuffix));
+    lock.setStaleLockTime(kLockStaleMs);
+    if (!lock.tryLock(kLockWaitMs) || !Sync()) {
+        throw failed;
+    }
+    const QString keyName = FindFreeName(name);
+    const QString group = ResultGroup(keyName) + QLatin1Char('/');
+    settings_->setValue(group + QLatin1String(kValueDate), ToBytes(record.date));
+    settings_->setValue(group + QLatin1String(kValueData0), ToBytes(record.data0));
+    settings_->setValue(group + QLatin1String(kValueGroup), QString::fromStdString(record.group));
+    settings_->setValue(group + QLatin1String(kValueData1), ToBytes(record.data1));
+    if (!Sync()) {
+        throw failed;
+    }
+    return keyName;
+}
+
+QStringList ResultStore::ResultNames()
+{
+    if (Usable()) {
+        settings_->sync();
+    }
+    QStringList names = SubKeys(QLatin1String(kResultsRoot));
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+StoredEntry ResultStore::ReadResult(const QString& keyName)
+{
+    StoredEntry entry;
+    const QString group = ResultGroup(keyName);
+    if (!GroupExists(group)) {
+        entry.error = QStringLiteral("Запись %1 не найдена").arg(keyName);
+        return entry;
+    }
+    const auto data0 = Value8Of(group, kValueData0);
+    if (!data0) {
+        entry.error = MissingValue(kValueData0);
+        return entry;
+    }
+    const auto groupText = ValueOf(group, QLatin1String(kValueGroup), QMetaType::QString);
+    if (!groupText) {
+        entry.error = MissingValue(kValueGroup);
+        return entry;
+    }
+    entry.group = groupText->toString();
+    const auto data1 = Value8Of(group, kValueData1);
+    if (!data1) {
+        entry.error = MissingValue(kValueData1);
+        return entry;
+    }
+    entry.decoded = result::DecodeRecord(*data0, *data1);
+    return entry;
+}
+
+PurgeOutcome ResultStore::PurgeOld(const QStringList& keyNames, const result::CivilTime& today,
+                                   const std::function<void(int, bool)>& progress)
+{
+    PurgeOutcome outcome;
+    int done = 0;
+    for (const QString& keyName : keyNames) {
+        const QString group = ResultGroup(keyName);
+        if (!GroupExists(group)) {
+            break;
+        }
+        const auto date = Value8Of(group, kValueDate);
+        const auto when = date ? result::FromDays(result::DateFromBytes(*date)) : std::nullopt;
+        if (!when) {
+            outcome.error = MissingValue(kValueDate);
+            break;
+        }
+        const bool old = result::IsRecordOld(*when, today);
+        if (old) {
+            if (!RemoveGroup(group)) {
+                outcome.error = QString::fromUtf8(result::kStoreFailedText);
+                break;
+            }
+            ++outcome.deleted;
+        } else {
+            outcome.metRecent = true;
+        }
+        if (progress) {
+            progress(++done, old);
+        }
+    }
+    return outcome;
+}
+
+QString FormatResultTime(double days)
+{
+    const auto t = result::FromDays(days);
+    if (!t) {
+        return {};
+    }
+    const QDateTime when(QDate(t->year, static_cast<int>(t->month), static_cast<int>(t->day)),
+                         QTime(static_cast<int>(t->hour), static_cast<int>(t->minute), static_cast<int>(t->second)));
+    const QLocale locale = QLocale::system();
+    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(when.time(), QLocale::LongFormat);
+}
+
+result::CivilTime Today()
+{
+    const QDate d = QDate::currentDate();
+    result::CivilTime t;
+    t.year = d.year();
+    t.month = static_cast<unsigned>(d.month());
+    t.day = static_cast<unsigned>(d.day());
+    return t;
+}
+
+double NowAsDays()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime tm = now.time();
+    result::CivilTime t;
+    t.year = d.year();
+    t.month = static_cast<unsigned>(d.month());
+    t.day = static_cast<unsigned>(d.day());
+    t.hour = static_cast<unsigned>(tm.hour());
+    t.minute = static_cast<unsigned>(tm.minute());
+    t.second = static_cast<unsigned>(tm.second());
+    t.millisecond = static_cast<unsigned>(tm.msec());
+    return result::ToDays(t);
+}
+
+}  // namespace ravx
