@@ -1,19 +1,19 @@
 # The entry test's core, bank builder and results store. Included from
 # tests/CMakeLists.txt.
-add_executable(test_training
+add_executable(test_questions
   ${CMAKE_CURRENT_LIST_DIR}/test_question_bank.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_test_result.cpp
 )
-target_link_libraries(test_training PRIVATE ravx_core ravx_bankbuild_lib GTest::gtest_main)
-target_include_directories(test_training PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_definitions(test_training PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
+target_link_libraries(test_questions PRIVATE ravx_core ravx_bankbuild_lib GTest::gtest_main)
+target_include_directories(test_questions PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(test_questions PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
 if(TARGET ravx)
   # The shipped bank is read back from the application itself.
-  target_compile_definitions(test_training PRIVATE RAVX_EXECUTABLE="$<TARGET_FILE:ravx>")
-  add_dependencies(test_training ravx)
+  target_compile_definitions(test_questions PRIVATE RAVX_EXECUTABLE="$<TARGET_FILE:ravx>")
+  add_dependencies(test_questions ravx)
 endif()
-add_test(NAME training COMMAND test_training)
-set_tests_properties(training PROPERTIES TIMEOUT 120)
+add_test(NAME questions COMMAND test_questions)
+set_tests_properties(questions PROPERTIES TIMEOUT 120)
 
 add_executable(test_store ${CMAKE_CURRENT_LIST_DIR}/test_result_store.cpp)
 target_link_libraries(test_store PRIVATE ravx_store GTest::gtest)
@@ -24,11 +24,11 @@ set_tests_properties(store PROPERTIES TIMEOUT 120)
 # The test and results windows, driven with Qt Test on the offscreen platform.
 if(TARGET ravx_gui)
   find_package(Qt6 REQUIRED COMPONENTS Test)
-  add_executable(test_training_windows ${CMAKE_CURRENT_LIST_DIR}/test_windows.cpp)
-  set_target_properties(test_training_windows PROPERTIES AUTOMOC ON)
-  target_link_libraries(test_training_windows PRIVATE ravx_gui ravx_bankbuild_lib Qt6::Test)
-  target_include_directories(test_training_windows PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_definitions(test_training_windows PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
-  add_test(NAME training_windows COMMAND test_training_windows)
-  set_tests_properties(training_windows PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  add_executable(test_entry_windows ${CMAKE_CURRENT_LIST_DIR}/test_windows.cpp)
+  set_target_properties(test_entry_windows PROPERTIES AUTOMOC ON)
+  target_link_libraries(test_entry_windows PRIVATE ravx_gui ravx_bankbuild_lib Qt6::Test)
+  target_include_directories(test_entry_windows PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(test_entry_windows PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
+  add_test(NAME entry_windows COMMAND test_entry_windows)
+  set_tests_properties(entry_windows PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endif()
