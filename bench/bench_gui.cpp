@@ -3,6 +3,7 @@
 // screen's pace) and the fast run (drawing locked, one refresh at the end).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -47,7 +48,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     InstallFontFallbacks();
-    TForm1 form;
+    QTemporaryDir storeDir;
+    TForm1 form(nullptr, storeDir.filePath(QStringLiteral("results.ini")));
     // the port message of the first showing is answered at once
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {

@@ -28,10 +28,14 @@
 #include "mainwindow/options.h"
 #include "training/About.h"
 #include "training/HelpWindow.h"
+#include "training/Quest.h"
+#include "training/Result.h"
+#include "training/ResultStore.h"
 #include "training/Unit7.h"
 
 namespace ravx {
-TForm1::TForm1(const std::function<void(const QString&)>& progress)
+TForm1::TForm1(const std::function<void(const QString&)>& progress, const QString& storePath)
+    : storePath_(storePath)
 {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QStringLiteral("ПККИ RAVX"));
@@ -125,7 +129,7 @@ void TForm1::buildMenu()
                          {"Просмотр ОЗУ данных", QKeySequence(), &TForm1::N11Click},
                          {"Просмотр ОЗУ индикации", QKeySequence(), nullptr},
                          {"Просмотр заданий", QKeySequence(), &TForm1::N13Click},
-                         {"Результаты теста", QKeySequence(Qt::Key_F5), nullptr}});
+                         {"Результаты теста", QKeySequence(Qt::Key_F5), &TForm1::N15Click}});
     // items 3 and 4 are spelled with a Latin "a", as the laboratory knows them
     addMenu("Заполнение", {{"Знакогенератор 1", QKeySequence(Qt::SHIFT | Qt::Key_F1), nullptr},
                            {"Знакогенератор 2", QKeySequence(Qt::SHIFT | Qt::Key_F2), nullptr},
@@ -244,6 +248,20 @@ void TForm1::N14Click()
     Grid1->commitEditing();
     if (options_->Run())
         ShowState();
+}
+
+ResultStore& TForm1::store()
+{
+    if (!store_)
+        store_ = storePath_.isEmpty() ? std::make_unique<ResultStore>() : std::make_unique<ResultStore>(storePath_);
+    return *store_;
+}
+
+void TForm1::N15Click()
+{
+    const Settings& s = sim_->settings;
+    ShowTestResults(this, store(), s.Group, s.Machine, QString::fromStdString(hex2(sim_->ravx.PortBase).str()),
+                    sim_->m.ErrorCounter);
 }
 
 void TForm1::HelpClick() { OpenHelp(this, 1); }
@@ -406,6 +424,12 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::FormShow()
 {
+    // The entry test comes first: whoever fails it may not work.
+    const EntryTestResult test = RunEntryTest(this, store(), QCoreApplication::applicationFilePath(), random_);
+    if (!test.MayWork()) {
+        close();
+        return;
+    }
     // The working place is set up before anything else: the settings dialog
     // can only be left with "Ввод" this first time.
     options_->Run(false);

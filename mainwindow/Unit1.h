@@ -8,6 +8,7 @@
 #include <QSize>
 #include <array>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class TStack;
 class TShowZU;
 class TForm7;
 class TAboutBox;
+class ResultStore;
 class MatrixView;
 class IndicatorView;
 class FlagsView;
@@ -44,8 +46,9 @@ public:
     static constexpr int kStripHeight = 270;
 
     // `progress` is stepped three times during the initialisation, as the
-    // splash window shows it.
-    explicit TForm1(const std::function<void(const QString&)>& progress = {});
+    // splash window shows it. `storePath` names the results store (tests);
+    // empty, the machine-wide store is used.
+    explicit TForm1(const std::function<void(const QString&)>& progress = {}, const QString& storePath = {});
     ~TForm1() override;
 
     Simulator& sim() { return *sim_; }
@@ -71,6 +74,7 @@ public:
     void N11Click();  // the data RAM view
     void N13Click();  // the tasks window
     void N14Click();  // the settings dialog
+    void N15Click();   // the test results (F5)
     void HelpClick();  // help, context 1
     void TaskHelpClick();  // help on the tasks, context 7
     void AboutClick();
@@ -124,6 +128,7 @@ private:
     void buildPanels(QWidget* strip);
     void FormShow();
     void positionGridOnIp();
+    ResultStore& store();
     void refreshG1();
     void refreshBreakpoint(int address);
     void runAutomatic(bool fast);
@@ -156,6 +161,9 @@ private:
     TShowZU* showZU_ = nullptr;
     TForm7* tasks_ = nullptr;
     TAboutBox* about_ = nullptr;
+    QString storePath_;
+    std::unique_ptr<ResultStore> store_;  // opened when first needed
+    std::mt19937 random_{std::random_device{}()};
     QWidget* strip_ = nullptr;
     std::vector<Binding> bindings_;
     std::vector<QAction*> actions_;

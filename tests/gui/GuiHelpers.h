@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "mainwindow/options.h"
+#include "training/Quest.h"
 
 namespace ravx::guitest {
 
@@ -46,9 +47,11 @@ inline void escapeWhen(QWidget* window, std::function<bool()> ready, int timeout
 // Answers the start-up windows of the main window's first showing: the
 // settings dialog (inspected, then confirmed with "Ввод") and the port
 // message (its text kept).
+// A test binary carries no question bank, so the entry test only says
+// "Отсутствуют вопросы!" and lets the student in.
 inline void answerStartUp(std::function<void(Toption*)> inspect, QString* portMessage)
 {
-    onNextModal([inspect = std::move(inspect), portMessage](QWidget* w) {
+    onNextModal([inspect = std::move(inspect), portMessage](QWidget* w) mutable {
         if (auto* options = qobject_cast<Toption*>(w)) {
             if (inspect)
                 inspect(options);
@@ -58,8 +61,14 @@ inline void answerStartUp(std::function<void(Toption*)> inspect, QString* portMe
                     *portMessage = message->text();
                 box->close();
             });
+        } else if (auto* test = qobject_cast<TForm5*>(w)) {
+            test->NameE->setText(QStringLiteral("Студент"));
+            test->GrE->setText(QStringLiteral("101"));
+            answerStartUp(std::move(inspect), portMessage);
+            test->OkB->click();
         } else {
-            w->close();
+            w->close();  // the missing bank's message
+            answerStartUp(std::move(inspect), portMessage);
         }
     });
 }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "machine/Unit2.h"
@@ -25,6 +26,7 @@ class EditorTest : public QObject {
     Q_OBJECT
 
 private:
+    QTemporaryDir storeDir;  // the results store of these tests
     std::unique_ptr<TForm1> form;
 
     void type(const QString& text)
@@ -75,7 +77,7 @@ private slots:
     {
         InstallFontFallbacks();
         answerStartUp(nullptr, nullptr);
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(nullptr, storeDir.filePath(QStringLiteral("results.ini")));
         form->sim().ravx.Seed(3);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 
@@ -29,6 +30,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
+    QTemporaryDir storeDir;  // the results store of these tests
     std::unique_ptr<TForm1> form;
     QString portMessage;
 
@@ -74,7 +76,7 @@ private slots:
     {
         InstallFontFallbacks();
         answerStartUp(nullptr, &portMessage);
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(nullptr, storeDir.filePath(QStringLiteral("results.ini")));
         form->sim().ravx.Seed(1);  // display RAM contents repeat from run to run
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));

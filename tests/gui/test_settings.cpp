@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "machine/Unit2.h"
@@ -27,6 +28,7 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
 private:
+    QTemporaryDir storeDir;  // the results store of these tests
     std::unique_ptr<TForm1> form;
     bool firstCancelEnabled = true;
     QString firstAddress, firstPort, portMessage;
@@ -72,7 +74,7 @@ private slots:
                 save(d, "settings.png");
             },
             &portMessage);
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(nullptr, storeDir.filePath(QStringLiteral("results.ini")));
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QTRY_VERIFY(!portMessage.isEmpty());
