@@ -162,6 +162,16 @@ void FillModel::RowChanged(int row) { emit dataChanged(index(row, kNumber), inde
 
 // ---- the grid -------------------------------------------------------------
 
+void FillGrid::CommitEditing()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void FillGrid::keyPressEvent(QKeyEvent* e)
 {
     const bool ctrlAlone = e->key() == Qt::Key_Control && !(e->modifiers() & ~Qt::ControlModifier);
@@ -309,6 +319,7 @@ QWidget* TForm4::buildSwitches()
 void TForm4::Load(FillTarget target)
 {
     endGoTo();
+    ZGGrid->CommitEditing();
     ZGGrid->hide();  // hidden while it is filled
     sheet_.Open(target);
     model_->Reload();
@@ -348,7 +359,7 @@ void TForm4::showFailure(const FillFailure& failure)
 
 void TForm4::BitBtn1Click()
 {
-    // a cell still being typed was committed when the button took the focus
+    ZGGrid->CommitEditing();  // a cell still being typed counts
     if (const FillFailure f = sheet_.Enter()) {
         showFailure(f);
         return;
@@ -360,6 +371,7 @@ void TForm4::BitBtn1Click()
 
 void TForm4::BitBtn3Click()
 {
+    ZGGrid->CommitEditing();
     sheet_.Clear();
     model_->Reload();
 }
@@ -373,6 +385,7 @@ void TForm4::CheckBox1Click()
 
 void TForm4::CheckBox2Click()
 {
+    ZGGrid->CommitEditing();
     if (const FillFailure f = sheet_.SetHexValues(CheckBox2->isChecked())) {
         const QSignalBlocker block(CheckBox2);
         CheckBox2->setChecked(sheet_.HexValues());  // the cells keep their base
@@ -386,6 +399,7 @@ void TForm4::LBChoose()
 {
     if (!sheet_.ListEnabled() || !LB->currentItem())
         return;
+    ZGGrid->CommitEditing();
     const int row = currentRow();
     sheet_.Choose(row, LB->currentRow());
     model_->RowChanged(row);

@@ -48,6 +48,8 @@ class FillGrid : public QTableView {
 public:
     using QTableView::QTableView;
     bool Editing() const { return state() == EditingState; }
+    // Puts an open editor's text into its cell and closes it.
+    void CommitEditing();
     std::function<bool()> ctrlPressed;            // returns whether the go-to entry started
     std::function<bool(QKeyEvent*)> keyTyped;     // returns whether the key was taken
     std::function<bool(QKeyEvent*)> keyReleased;  // returns whether the key was taken
