@@ -31,6 +31,8 @@ constexpr int kGridHeight = 380;  // the 16 tall rows of ЗГ3 and ЗГ4 fit who
 constexpr int kListColumns = 3;
 constexpr int kListCellWidth = 36;
 constexpr int kListCellHeight = 18;
+constexpr QAbstractItemView::EditTriggers kEditTriggers =
+    QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed;
 
 // Grey while the widget has no focus, window-coloured while it has.
 void showFocus(QWidget* w, bool focused)
@@ -256,8 +258,6 @@ void TForm4::buildGrid()
     ZGGrid->verticalHeader()->hide();
     ZGGrid->verticalHeader()->setMinimumSectionSize(kRowHeight);
     ZGGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    ZGGrid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                            QAbstractItemView::EditKeyPressed);
     ZGGrid->setColumnWidth(FillModel::kNumber, kNumberWidth);
     ZGGrid->setColumnWidth(FillModel::kValue, kValueWidth);
     ZGGrid->setFixedWidth(kNumberWidth + kValueWidth + ZGGrid->verticalScrollBar()->sizeHint().width() + 4);
@@ -345,7 +345,12 @@ void TForm4::SetListEnabled(bool enabled, int uses)
     syncList();
 }
 
-void TForm4::syncList() { LB->setEnabled(sheet_.ListEnabled()); }
+void TForm4::syncList()
+{
+    LB->setEnabled(sheet_.ListEnabled());
+    // in segment entry mode no key and no click may open a cell for typing
+    ZGGrid->setEditTriggers(sheet_.SegmentEntryActive() ? QAbstractItemView::NoEditTriggers : kEditTriggers);
+}
 
 int TForm4::currentRow() const { return ZGGrid->currentIndex().isValid() ? ZGGrid->currentIndex().row() : 0; }
 

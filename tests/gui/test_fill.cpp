@@ -225,6 +225,9 @@ private slots:
         sim->ravx.Zg4[0] = 0x06;
         showDialog(FillTarget::Zg4);
         dialog->ZGGrid->setCurrentIndex(cell(0));
+        QTest::mouseDClick(dialog->ZGGrid->viewport(), Qt::LeftButton, {},
+                           dialog->ZGGrid->visualRect(cell(0)).center());
+        QVERIFY(!dialog->ZGGrid->Editing());
         // Esc spends nothing and leaves the cell
         onNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
         QTest::keyClick(dialog->ZGGrid, Qt::Key_5);
@@ -239,6 +242,7 @@ private slots:
             });
             QTest::keyClick(dialog->ZGGrid, Qt::Key_1);
             QCOMPARE(shown, QStringLiteral("00000110  (006)"));
+            QVERIFY(!dialog->ZGGrid->Editing());
             QCOMPARE(dialog->sheet().SegmentUses(), 3 - used);
         }
         QVERIFY(dialog->LB->isEnabled());
