@@ -1,0 +1,16 @@
+# The fill dialog and the display RAM view: their core models, and (with the
+# GUI) the windows driven with Qt Test.
+add_executable(test_fill controller/test_fill.cpp)
+target_link_libraries(test_fill PRIVATE ravx_core GTest::gtest_main)
+target_include_directories(test_fill PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+add_test(NAME fill COMMAND test_fill)
+set_tests_properties(fill PROPERTIES TIMEOUT 60)
+
+if(TARGET ravx_gui)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(test_gui_fill gui/test_fill.cpp gui/GuiHelpers.h)
+  set_target_properties(test_gui_fill PROPERTIES AUTOMOC ON)
+  target_link_libraries(test_gui_fill PRIVATE ravx_gui Qt6::Test)
+  add_test(NAME gui.fill COMMAND test_gui_fill)
+  set_tests_properties(gui.fill PROPERTIES TIMEOUT 60 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endif()
