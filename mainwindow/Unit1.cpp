@@ -17,7 +17,9 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "controller/MOZU.h"
 #include "controller/Timer_chars.h"
+#include "controller/ZGfill.h"
 #include "controller/semi_.h"
 #include "machine/Unit2.h"
 #include "machine/_Asm_text.h"
@@ -39,7 +41,10 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
 {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QStringLiteral("ПККИ RAVX"));
+    // the windows the host calls into exist before the machine is first reset
     sim_ = std::make_unique<Simulator>(*static_cast<Host*>(this));
+    form3_ = new TForm3(*sim_, this);
+    form4_ = new TForm4(*sim_, this);
     errW_ = new TErrW(this);
     semi_ = new TSemi(this);
     options_ = new Toption(*sim_, this);
@@ -127,7 +132,7 @@ void TForm1::buildMenu()
     }
     addMenu("Просмотр", {{"Просмотр стека", QKeySequence(), &TForm1::N10Click},
                          {"Просмотр ОЗУ данных", QKeySequence(), &TForm1::N11Click},
-                         {"Просмотр ОЗУ индикации", QKeySequence(), nullptr},
+                         {"Просмотр ОЗУ индикации", QKeySequence(), &TForm1::N12Click},
                          {"Просмотр заданий", QKeySequence(), &TForm1::N13Click},
                          {"Результаты теста", QKeySequence(Qt::Key_F5), &TForm1::N15Click}});
     // items 3 and 4 are spelled with a Latin "a", as the laboratory knows them
@@ -137,7 +142,18 @@ void TForm1::buildMenu()
                            {"Знакогенерaтор 4", QKeySequence(Qt::SHIFT | Qt::Key_F4), nullptr},
                            {"ОЗУ данных", QKeySequence(Qt::SHIFT | Qt::Key_F5), nullptr},
                            {"Кодогенератор", QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr},
-                           {"Скрыть", QKeySequence(Qt::CTRL | Qt::Key_F5), nullptr}});
+                           {"Скрыть", QKeySequence(Qt::CTRL | Qt::Key_F5), &TForm1::N16Click}});
+    // the six fill targets in the order of their items
+    const FillTarget targets[] = {FillTarget::Zg1, FillTarget::Zg2, FillTarget::Zg3,
+                                  FillTarget::Zg4, FillTarget::DataRam, FillTarget::Kg};
+    for (int i = 0; i < 6; ++i) {
+        QAction* item = actions_[actions_.size() - 7 + i];
+        connect(item, &QAction::triggered, this, [this, target = targets[i]] {
+            Grid1->commitEditing();
+            form4_->Open(target);
+            ShowState();  // a generator filled anew shows on the next step; the panels stay current
+        });
+    }
     // "Скрыть" is hidden but answers to its key; a hidden action's shortcut
     // would not, so a window shortcut triggers it.
     QAction* hide = actions_.back();
@@ -240,6 +256,8 @@ void showTool(QWidget* w)
 }  // namespace
 
 void TForm1::N10Click() { showTool(stack_); }
+void TForm1::N12Click() { showTool(form3_); }
+void TForm1::N16Click() { form4_->SetListEnabled(!form4_->ListEnabled(), 0); }
 void TForm1::N11Click() { showTool(showZU_); }
 void TForm1::N13Click() { showTool(tasks_); }
 
@@ -347,9 +365,29 @@ void TForm1::reportError(uint8_t code)
 
 void TForm1::beep() { QApplication::beep(); }
 
-void TForm1::stackChanged() { stack_->StackChanged(); }
+void TForm1::stackChanged()
+{
+    if (stack_)
+        stack_->StackChanged();
+}
 
-void TForm1::dataRamChanged() { showZU_->DataRamChanged(); }
+void TForm1::dataRamChanged()
+{
+    if (showZU_)
+        showZU_->DataRamChanged();
+}
+
+void TForm1::displayRamChanged()
+{
+    if (form3_)
+        form3_->Refresh();
+}
+
+void TForm1::fillDialogListEnabled(bool enabled, int uses)
+{
+    if (form4_)
+        form4_->SetListEnabled(enabled, uses);
+}
 
 void TForm1::processEvents()
 {

@@ -33,6 +33,8 @@ class TShowZU;
 class TForm7;
 class TAboutBox;
 class ResultStore;
+class TForm3;
+class TForm4;
 class MatrixView;
 class IndicatorView;
 class FlagsView;
@@ -59,6 +61,8 @@ public:
     TShowZU* dataRamView() { return showZU_; }
     TForm7* tasksWindow() { return tasks_; }
     TAboutBox* aboutBox() { return about_; }
+    TForm3* displayRamView() { return form3_; }
+    TForm4* fillDialog() { return form4_; }
 
     // ---- the commands of the menu "Запуск" ----
     void BitBtn1Click();  // one step
@@ -72,7 +76,9 @@ public:
     // ---- the commands of the menus "Просмотр", "Настройка" and "Помощь" ----
     void N10Click();  // the stack view
     void N11Click();  // the data RAM view
+    void N12Click();  // the display RAM view
     void N13Click();  // the tasks window
+    void N16Click();  // "Скрыть": the fill dialog's list on or off
     void N14Click();  // the settings dialog
     void N15Click();   // the test results (F5)
     void HelpClick();  // help, context 1
@@ -122,6 +128,8 @@ private:
     void processEvents() override;
     void stackChanged() override;
     void dataRamChanged() override;
+    void displayRamChanged() override;
+    void fillDialogListEnabled(bool enabled, int uses) override;
 
     void buildMenu();
     void buildGrid();
@@ -161,6 +169,8 @@ private:
     TShowZU* showZU_ = nullptr;
     TForm7* tasks_ = nullptr;
     TAboutBox* about_ = nullptr;
+    TForm3* form3_ = nullptr;
+    TForm4* form4_ = nullptr;
     QString storePath_;
     std::unique_ptr<ResultStore> store_;  // opened when first needed
     std::mt19937 random_{std::random_device{}()};

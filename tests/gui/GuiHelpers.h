@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <functional>

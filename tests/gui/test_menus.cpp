@@ -1,0 +1,145 @@
+// The main window's menu items that open the other windows: help at its two
+// contexts, the about box, the tasks window with the port in use, the test
+// results, the fill dialog and its hidden "Скрыть", the display RAM view.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "controller/MOZU.h"
+#include "controller/ZGfill.h"
+#include "mainwindow/Unit1.h"
+#include "mainwindow/Unit1_widgets.h"
+#include "tests/gui/GuiHelpers.h"
+#include "training/About.h"
+#include "training/HelpWindow.h"
+#include "training/Result.h"
+#include "training/Unit7.h"
+
+using namespace ravx;
+using namespace ravx::guitest;
+
+class MenusTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir storeDir;
+    std::unique_ptr<TForm1> form;
+
+    // Triggers a menu item whose window is modal and returns that window's
+    // title, closing it with `close`.
+    QString modalTitle(const char* item, const std::function<void(QWidget*)>& close)
+    {
+        QString title;
+        onNextModal([&](QWidget* w) {
+            title = w->windowTitle();
+            close(w);
+        });
+        form->actionNamed(QString::fromUtf8(item))->trigger();
+        return title;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InstallFontFallbacks();
+        // the help and task files stand beside the executable, as installed
+        QFile::remove(HelpFilePath());
+        QVERIFY(QFile::copy(QStringLiteral(RAVX_HELP_FILE), HelpFilePath()));
+        const QString zad = QCoreApplication::applicationDirPath() + QStringLiteral("/ravx.zad");
+        QFile::remove(zad);
+        QVERIFY(QFile::copy(QStringLiteral(RAVX_TASK_FILE), zad));
+        answerStartUp(nullptr, nullptr);
+        form = std::make_unique<TForm1>(nullptr, storeDir.filePath(QStringLiteral("results.ini")));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+    }
+
+    void helpOpensAtItsTwoContexts()
+    {
+        QCOMPARE(form->actionNamed(QStringLiteral("Помощь"))->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(form->actionNamed(QStringLiteral("Задание"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F1));
+        form->actionNamed(QStringLiteral("Помощь"))->trigger();
+        auto* help = form->findChild<HelpWindow*>();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->CurrentContext(), 1);
+        form->actionNamed(QStringLiteral("Задание"))->trigger();
+        QCOMPARE(form->findChildren<HelpWindow*>().size(), 1);
+        QCOMPARE(help->CurrentContext(), 7);
+        help->close();
+    }
+
+    void aboutBoxAndTestResults()
+    {
+        QCOMPARE(modalTitle("О программе", [](QWidget* w) { w->close(); }), QStringLiteral("О программе"));
+        QCOMPARE(form->actionNamed(QStringLiteral("Результаты теста"))->shortcut(), QKeySequence(Qt::Key_F5));
+        QCOMPARE(modalTitle("Результаты теста",
+                            [](QWidget* w) {
+                                if (auto* r = qobject_cast<TForm6*>(w))
+                                    r->Button1->click();
+                                else
+                                    w->close();
+                            }),
+                 QStringLiteral("Результаты теста"));
+    }
+
+    void tasksWindowShowsThePortInUse()
+    {
+        form->sim().ravx.PortBase = 0x90;
+        form->actionNamed(QStringLiteral("Просмотр заданий"))->trigger();
+        TForm7* tasks = form->tasksWindow();
+        QVERIFY(tasks->isVisible());
+        QTRY_COMPARE(tasks->IO->text(), QStringLiteral("90"));
+        tasks->close();
+        form->sim().ravx.PortBase = 0x2A;
+    }
+
+    void fillDialogAndItsHiddenSwitch()
+    {
+        const QString title = modalTitle("Знакогенератор 1", [](QWidget* w) {
+            if (auto* fill = qobject_cast<TForm4*>(w))
+                fill->BitBtn2->click();
+            else
+                w->close();
+        });
+        QVERIFY2(title.startsWith(QStringLiteral("Заполнение ")), qPrintable(title));
+        const bool before = form->fillDialog()->ListEnabled();
+        QAction* hide = form->actionNamed(QStringLiteral("Скрыть"));
+        QVERIFY(!hide->isVisible());
+        hide->trigger();
+        QCOMPARE(form->fillDialog()->ListEnabled(), !before);
+        hide->trigger();
+        QCOMPARE(form->fillDialog()->ListEnabled(), before);
+    }
+
+    void displayRamViewFollowsADataWrite()
+    {
+        form->actionNamed(QStringLiteral("Просмотр ОЗУ индикации"))->trigger();
+        TForm3* view = form->displayRamView();
+        QVERIFY(view->isVisible());
+        form->sim().program.Clear();
+        form->sim().program.rows[0].statement = "mov al,5ah";
+        form->sim().program.rows[1].statement = "out 2ah,al";
+        form->ProgramChanged();
+        form->ResetKey();
+        form->BitBtn1Click();
+        form->BitBtn1Click();
+        QCOMPARE(form->sim().ravx.DisplayRam[0], uint8_t{0x5A});
+        QCOMPARE(view->MOZU->model()->index(1, 3).data().toString(), QStringLiteral("132"));  // octal at start
+        view->close();
+    }
+
+    void cleanupTestCase()
+    {
+        form.reset();
+        QFile::remove(HelpFilePath());
+        QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/ravx.zad"));
+    }
+};
+
+QTEST_MAIN(MenusTest)
+#include "test_menus.moc"
