@@ -114,10 +114,10 @@ void TForm1::buildMenu()
         }
         return menu;
     };
-    addMenu("Файл", {{"Открыть программу", QKeySequence(Qt::Key_F3), nullptr},
-                     {"Загрузить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F3), nullptr},
-                     {"Сохранить программу", QKeySequence(Qt::Key_F2), nullptr},
-                     {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), nullptr},
+    addMenu("Файл", {{"Открыть программу", QKeySequence(Qt::Key_F3), &TForm1::OpenProgramClick},
+                     {"Загрузить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F3), &TForm1::LoadFirmwareClick},
+                     {"Сохранить программу", QKeySequence(Qt::Key_F2), &TForm1::SaveProgramClick},
+                     {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), &TForm1::SaveFirmwareClick},
                      {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), nullptr},
                      {"Выход", QKeySequence(), &TForm1::N5Click}});
     addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), &TForm1::CopyMClick},
@@ -238,6 +238,11 @@ void TForm1::ResetKey()
 {
     Grid1->commitEditing();
     sim_->ResetKey();
+    showReset();
+}
+
+void TForm1::showReset()
+{
     ShowState();
     positionGridOnIp();
     stack_->StackChanged();  // the stack pointer is back at the top

@@ -73,6 +73,12 @@ public:
     void ResetKey();
     void N5Click();  // exit
 
+    // ---- the commands of the menu "Файл" (Unit1_files.cpp) ----
+    void OpenProgramClick();   // F3
+    void LoadFirmwareClick();  // Ctrl+F3
+    void SaveProgramClick();   // F2
+    void SaveFirmwareClick();  // Ctrl+F2
+
     // ---- the commands of the menus "Просмотр", "Настройка" and "Помощь" ----
     void N10Click();  // the stack view
     void N11Click();  // the data RAM view
@@ -136,7 +142,16 @@ private:
     void buildPanels(QWidget* strip);
     void FormShow();
     void positionGridOnIp();
+    // What the window shows after the machine was reset.
+    void showReset();
     ResultStore& store();
+    // The shared open and save dialogs: the filter and default extension are
+    // set before showing; the first use starts in the executable's folder,
+    // later ones where the last one ended. Empty when cancelled.
+    enum class FileDialog { Open, Save };
+    QString chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested);
+    // Runs a file command; a failure shows its message and changes nothing.
+    bool fileCommand(const std::function<void()>& command);
     void refreshG1();
     void refreshBreakpoint(int address);
     void runAutomatic(bool fast);
@@ -172,6 +187,8 @@ private:
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
     QString storePath_;
+    QString lastFile_[2];      // the last name chosen in each dialog
+    bool dialogUsed_[2] = {};  // used since the program started
     std::unique_ptr<ResultStore> store_;  // opened when first needed
     std::mt19937 random_{std::random_device{}()};
     QWidget* strip_ = nullptr;

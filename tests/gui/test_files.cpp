@@ -1,0 +1,153 @@
+// The commands of the menu "Файл" with their dialogs driven as a student
+// drives them: filters and default extensions, the caption, round trips that
+// give the same bytes, the suggested dump name, and bad files that change
+// nothing.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "mainwindow/FirmwareFile.h"
+#include "mainwindow/Unit1.h"
+#include "mainwindow/Unit1_widgets.h"
+#include "tests/gui/GuiHelpers.h"
+
+using namespace ravx;
+using namespace ravx::guitest;
+
+class FilesTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    std::unique_ptr<TForm1> form;
+    QStringList filters;
+    QString suffix, suggested, message;
+
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QByteArray bytes(const QString& file) const
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Triggers a menu item and answers its file dialog with `file` (typed as
+    // the student would, maybe without the extension); a message box that
+    // follows is closed and its text kept.
+    void command(const char* item, const QString& file)
+    {
+        filters.clear();
+        message.clear();
+        // answers the windows of this one command, and none after it
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* d = qobject_cast<QFileDialog*>(w)) {
+                filters = d->nameFilters();
+                suffix = d->defaultSuffix();
+                suggested = d->selectedFiles().value(0);
+                d->selectFile(file);
+                QMetaObject::invokeMethod(d, "accept");
+            } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
+                message = m->text();
+                m->close();
+            }
+        });
+        poll.start(5);
+        form->actionNamed(QString::fromUtf8(item))->trigger();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InstallFontFallbacks();
+        answerStartUp(nullptr, nullptr);
+        form = std::make_unique<TForm1>(nullptr, path("results.ini"));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+    }
+
+    void programRoundTripThroughTheMenu()
+    {
+        Program& p = form->sim().program;
+        p.Clear();
+        p.rows[0].statement = "mov al,1";
+        p.rows[0].comment = "начало";
+        p.rows[7].breakpoint = true;  // a mark without a statement
+        p.rows[kStatementRows].statement = "строка 1F3";  // the spare row, lines 1001/1002
+        form->sim().m.InterruptAddress = 0x50;
+        form->ProgramChanged();
+        command("Сохранить программу", path("task3"));
+        QCOMPARE(filters, QStringList{QStringLiteral("Программы (*.prg)")});
+        QCOMPARE(suffix, QStringLiteral("prg"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("ПККИ RAVX task3.prg"));
+        const QByteArray saved = bytes(path("task3.prg"));
+        QCOMPARE(saved.count("\r\n"), 1002);
+
+        p.Clear();
+        form->sim().m.InterruptAddress = 100;
+        form->sim().m.AX = 7;
+        form->ProgramChanged();
+        command("Открыть программу", path("task3.prg"));
+        QVERIFY(message.isEmpty());
+        QCOMPARE(p.rows[0].statement, std::string("mov al,1"));
+        QCOMPARE(form->Grid1->model()->index(0, 2).data().toString(), QStringLiteral("начало"));
+        QVERIFY(p.rows[7].breakpoint);
+        QCOMPARE(form->sim().m.InterruptAddress, uint16_t{0x50});
+        QCOMPARE(form->sim().m.AX, uint16_t{0});  // reset
+
+        command("Сохранить программу", path("again.prg"));
+        QCOMPARE(bytes(path("again.prg")), saved);
+    }
+
+    void firmwareRoundTripWithTheSuggestedName()
+    {
+        form->sim().ravx.Zg1[0x41] = 0x77;
+        form->sim().ravx.Kg[3] = 9;
+        form->sim().m.Ram[2046] = 0xBEEF;
+        command("Сохранить прошивку", path("task3.dmp"));
+        QCOMPARE(filters, QStringList{QStringLiteral("Прошивка (*.dmp)")});
+        QCOMPARE(suffix, QStringLiteral("dmp"));
+        QVERIFY2(suggested.endsWith(QStringLiteral("again.dmp")), qPrintable(suggested));  // after the last program
+        const QByteArray saved = bytes(path("task3.dmp"));
+        QCOMPARE(saved.size(), qsizetype(kFirmwareFileSize));
+
+        form->sim().ravx.Zg1.fill(0);
+        form->sim().ravx.Kg.fill(0);
+        form->sim().m.Ram.fill(0);
+        command("Загрузить прошивку", path("task3.dmp"));
+        QCOMPARE(form->sim().ravx.Zg1[0x41], uint8_t{0x77});
+        QCOMPARE(form->sim().m.Ram[2046], uint16_t{0xBEEF});
+        command("Сохранить прошивку", path("copy.dmp"));
+        QCOMPARE(bytes(path("copy.dmp")), saved);
+    }
+
+    void badFilesGiveAMessageAndChangeNothing()
+    {
+        QFile bad(path("bad.prg"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("x12\r\n42\r\nnop\r\n");
+        bad.close();
+        QFile shortDump(path("short.dmp"));
+        QVERIFY(shortDump.open(QIODevice::WriteOnly));
+        shortDump.write(QByteArray(100, '\x01'));
+        shortDump.close();
+
+        const Program before = form->sim().program;
+        const RavxState tables = form->sim().ravx.State();
+        command("Открыть программу", path("bad.prg"));
+        QCOMPARE(message, QStringLiteral("Invalid numeric input"));
+        QVERIFY(form->sim().program.rows == before.rows);
+        command("Загрузить прошивку", path("short.dmp"));
+        QCOMPARE(message, QStringLiteral("Read beyond end of file"));
+        QVERIFY(form->sim().ravx.State() == tables);
+    }
+
+    void cleanupTestCase() { form.reset(); }
+};
+
+QTEST_MAIN(FilesTest)
+#include "test_files.moc"
