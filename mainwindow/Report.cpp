@@ -80,14 +80,19 @@ std::string FrameLine(char left, char tee, char right)
     return line;
 }
 
+// The heading's texts with the blanks that centre them over the columns.
+constexpr std::string_view kHeadingAddress = "  №  ";
+constexpr std::string_view kHeadingStatement = "       Программа            ";
+constexpr std::string_view kHeadingComment = "      Комментарии                 ";
+
 std::string HeadingLine(const Encoder& enc)
 {
     std::string line(1, kFrameVertical);
-    line += "  " + enc.Converted("№") + "  ";
+    line += enc.Converted(kHeadingAddress);
     line += kFrameVertical;
-    line += std::string(7, ' ') + enc.Converted("Программа") + std::string(12, ' ');
+    line += enc.Converted(kHeadingStatement);
     line += kFrameVertical;
-    line += std::string(6, ' ') + enc.Converted("Комментарии") + std::string(17, ' ');
+    line += enc.Converted(kHeadingComment);
     line += kFrameVertical;
     return line;
 }
@@ -217,6 +222,7 @@ private:
     template <class Value, size_t N>
     void Dump(std::string_view title, const std::array<Value, N>& table)
     {
+        static_assert(N % kDumpGroup == 0, "a dump is made of whole groups");
         Line(enc_.Converted(title));
         for (size_t first = 0; first < N; first += kDumpGroup) {
             std::string values = GroupValues(std::span<const Value>(table.data() + first, kDumpGroup));

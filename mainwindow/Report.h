@@ -59,9 +59,9 @@ ReportDialog ReportDialogFor(ReportFile file);
 // The filter the dialog gets back when the report is done.
 inline constexpr std::string_view kReportRestoredFilter = "Программы|*.prg|Прошивка|*.dmp";
 
-// The state report's suggested name from the dialog's current file name:
-// its folder, its name up to the first "." ("Default" when the name is empty
-// or blank), then ".otc".
+// The listing's dialog opens with the name it last held. The state report
+// suggests a name from the dialog's current file name: its folder, its name
+// up to the first "." ("Default" when the name is empty or blank), ".otc".
 std::string SuggestedStateReportName(const std::string& dialogName);
 
 // What the state report reads, as plain records, so any state can be

@@ -37,11 +37,16 @@ TEST(ReportOptions, MenuItemsInOrderWithTheirDefaults)
         bool content;
     };
     const std::vector<Expected> expected = {
-        {"Текст программы", true, false},   {"Конвертация в ДОС", false, false},
-        {"", false, false},                 {"Отчет", true, false},
-        {"", false, false},                 {"Содержимое ЗГ", true, true},
-        {"Содержимое КГ", true, true},      {"Содержимое ОЗУ данных", true, true},
-        {"Содержимое ОЗУ индикации", true, true}, {"Содержимое МОЗУ", true, true},
+        {"Текст программы", true, false},
+        {"Конвертация в ДОС", false, false},
+        {"", false, false},
+        {"Отчет", true, false},
+        {"", false, false},
+        {"Содержимое ЗГ", true, true},
+        {"Содержимое КГ", true, true},
+        {"Содержимое ОЗУ данных", true, true},
+        {"Содержимое ОЗУ индикации", true, true},
+        {"Содержимое МОЗУ", true, true},
         {"Управляющие слова", true, true},
     };
     ASSERT_EQ(kReportOptionItems.size(), expected.size());
@@ -114,9 +119,9 @@ TEST(ReportRunnerOptions, ChangesToTheDefaults)
         ReportOptions any;
         EXPECT_THROW(ApplyReportOptionChanges(bad, any), RunnerError) << bad;
     }
-    const RunOptions parsed = ParseRunOptions({"--listing", "l.txt", "--state-report", "s.otc", "--save-program",
-                                               "p.prg", "--save-firmware", "f.dmp", "--report-options", "no-cw",
-                                               "x.prg"});
+    const RunOptions parsed =
+        ParseRunOptions({"--listing", "l.txt", "--state-report", "s.otc", "--save-program", "p.prg", "--save-firmware",
+                         "f.dmp", "--report-options", "no-cw", "x.prg"});
     EXPECT_EQ(parsed.listing, "l.txt");
     EXPECT_EQ(parsed.stateReport, "s.otc");
     EXPECT_EQ(parsed.saveProgram, "p.prg");
@@ -127,8 +132,10 @@ TEST(ReportRunnerOptions, ChangesToTheDefaults)
 
 // ---- the program listing --------------------------------------------------
 
-const std::string kTop = "\xDA\xC4\xC4\xC4\xC4\xC4\xC2" + std::string(28, '\xC4') + "\xC2" + std::string(34, '\xC4') + "\xBF";
-const std::string kRule = "\xC3\xC4\xC4\xC4\xC4\xC4\xC5" + std::string(28, '\xC4') + "\xC5" + std::string(34, '\xC4') + "\xB4";
+const std::string kTop =
+    "\xDA\xC4\xC4\xC4\xC4\xC4\xC2" + std::string(28, '\xC4') + "\xC2" + std::string(34, '\xC4') + "\xBF";
+const std::string kRule =
+    "\xC3\xC4\xC4\xC4\xC4\xC4\xC5" + std::string(28, '\xC4') + "\xC5" + std::string(34, '\xC4') + "\xB4";
 
 std::string EmptyRowLine(const std::string& address)
 {
@@ -144,10 +151,12 @@ TEST(ProgramListing, EmptyProgramFramesAndHeadingInBothModes)
     };
     // "№", "Программа" and "Комментарии" in Windows-1251, then in 866.
     const std::vector<Case> cases = {
-        {false, "\xB3  \xB9  \xB3       \xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0            \xB3      "
-                "\xCA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE8                 \xB3"},
-        {true, "\xB3  \xFC  \xB3       \x8F\xE0\xAE\xA3\xE0\xA0\xAC\xAC\xA0            \xB3      "
-               "\x8A\xAE\xAC\xAC\xA5\xAD\xE2\xA0\xE0\xA8\xA8                 \xB3"},
+        {false,
+         "\xB3  \xB9  \xB3       \xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0            \xB3      "
+         "\xCA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE8                 \xB3"},
+        {true,
+         "\xB3  \xFC  \xB3       \x8F\xE0\xAE\xA3\xE0\xA0\xAC\xAC\xA0            \xB3      "
+         "\x8A\xAE\xAC\xAC\xA5\xAD\xE2\xA0\xE0\xA8\xA8                 \xB3"},
     };
     for (const Case& c : cases) {
         ReportOptions o;
@@ -176,11 +185,13 @@ TEST(ProgramListing, TextsAreCutConvertedAndMarksLeftOut)
     ReportOptions plain;
     std::vector<std::string> lines = Lines(ProgramListing(p, plain));
     ASSERT_EQ(lines.size(), 502u);
-    EXPECT_EQ(lines[3], "\xB3 000 \xB3 mov al,12h ; \xF0\xEE\xE2\xED\xEE \xF2\xF0\xE8\xE4\xF6\xE0\xF2 \xB3 "
-                        "\xEA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE9" +
-                            std::string(21, ' ') + " \xB3 ");
-    EXPECT_EQ(lines[4].substr(35), "\xB3 \xAB\xCA\xE0\xE2\xFB\xF7\xEA\xE8\xBB \x97 \xE8 \xF2\xE8\xF0\xE5, \xE8 "
-                                   "\xE5\xF9\xB8 40 \xE7\xED\xE0 \xB3 ");
+    EXPECT_EQ(lines[3],
+              "\xB3 000 \xB3 mov al,12h ; \xF0\xEE\xE2\xED\xEE \xF2\xF0\xE8\xE4\xF6\xE0\xF2 \xB3 "
+              "\xEA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE9" +
+                  std::string(21, ' ') + " \xB3 ");
+    EXPECT_EQ(lines[4].substr(35),
+              "\xB3 \xAB\xCA\xE0\xE2\xFB\xF7\xEA\xE8\xBB \x97 \xE8 \xF2\xE8\xF0\xE5, \xE8 "
+              "\xE5\xF9\xB8 40 \xE7\xED\xE0 \xB3 ");
     EXPECT_EQ(lines[5].substr(7, 5), " a b ");  // a line break inside a text becomes a blank
     EXPECT_EQ(lines[5].substr(36, 5), " c d ");
 
@@ -189,7 +200,8 @@ TEST(ProgramListing, TextsAreCutConvertedAndMarksLeftOut)
     lines = Lines(ProgramListing(p, dos));
     EXPECT_EQ(lines[3].substr(7, 28), " mov al,12h ; \xE0\xAE\xA2\xAD\xAE \xE2\xE0\xA8\xA4\xE6\xA0\xE2 ");
     // quotes and dash have no 866 byte: look-alikes keep the width
-    EXPECT_EQ(lines[4].substr(36, 34), " \"\x8A\xA0\xA2\xEB\xE7\xAA\xA8\" - \xA8 \xE2\xA8\xE0\xA5, \xA8 \xA5\xE9\xF1 40 \xA7\xAD\xA0 ");
+    EXPECT_EQ(lines[4].substr(36, 34),
+              " \"\x8A\xA0\xA2\xEB\xE7\xAA\xA8\" - \xA8 \xE2\xA8\xE0\xA5, \xA8 \xA5\xE9\xF1 40 \xA7\xAD\xA0 ");
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].size(), i < 3 ? 71u : 72u) << i;
 }
@@ -202,8 +214,8 @@ TEST(DosConversion, OneByteForEveryCharacter)
         {"«a» „b“ ‘c’", "\"a\" \"b\" 'c'"},
         {"–—", "--"},
         {"Іі Ґґ", "Ii \x83\xA3"},
-        {"€™", "??"},     // in Windows-1251, no look-alike in 866
-        {"★Ω", "??"},     // not even in Windows-1251
+        {"€™", "??"},  // in Windows-1251, no look-alike in 866
+        {"★Ω", "??"},  // not even in Windows-1251
         {"ab\x01", "ab\x01"},
     };
     for (const auto& [utf8, dos] : cases)

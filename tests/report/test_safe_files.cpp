@@ -191,10 +191,8 @@ std::vector<std::pair<std::string, Saver>> Savers()
          [](Simulator& s, const std::string& p) {
              WriteReport(ReportFile::Listing, p, ReportSourcesOf(s), ReportOptions{});
          }},
-        {"state",
-         [](Simulator& s, const std::string& p) {
-             WriteReport(ReportFile::State, p, ReportSourcesOf(s), ReportOptions{});
-         }},
+        {"state", [](Simulator& s,
+                     const std::string& p) { WriteReport(ReportFile::State, p, ReportSourcesOf(s), ReportOptions{}); }},
     };
 }
 
@@ -263,8 +261,8 @@ TEST(SafeFiles, FailedSaveLeavesTheOldFile)
         }
         EXPECT_THROW(save(m.sim, dir.File("plain.txt/x")), FileError) << what;
     }
-    EXPECT_EQ(FolderEntries(locked), (std::vector<std::string>{"old.firmware", "old.listing", "old.program",
-                                                               "old.state"}));
+    EXPECT_EQ(FolderEntries(locked),
+              (std::vector<std::string>{"old.firmware", "old.listing", "old.program", "old.state"}));
     EXPECT_EQ(FolderEntries(dir.File("folder")), std::vector<std::string>{"inside"});
     EXPECT_EQ(ReadBytes(dir.File("plain.txt")), "plain");
 }
@@ -311,10 +309,10 @@ TEST(SafeFiles, RunnerWritesWhatTheCommandsWrite)
     const std::string program = ProgramBytes({{3, "mov al,5"}, {5, "out 2ah,al"}, {6, "вывод"}, {1001, "x"}});
     WriteBytes(dir.File("in.prg"), program);
     WriteBytes(dir.File("in.dmp"), DumpBytes(4));
-    RunOptions o = ParseRunOptions({"--steps", "2", "--firmware", dir.File("in.dmp"), "--save-program",
-                                    dir.File("out.prg"), "--save-firmware", dir.File("out.dmp"), "--listing",
-                                    dir.File("out.txt"), "--state-report", dir.File("out.otc"), "--report-options",
-                                    "dos,no-ozu", dir.File("in.prg")});
+    RunOptions o =
+        ParseRunOptions({"--steps", "2", "--firmware", dir.File("in.dmp"), "--save-program", dir.File("out.prg"),
+                         "--save-firmware", dir.File("out.dmp"), "--listing", dir.File("out.txt"), "--state-report",
+                         dir.File("out.otc"), "--report-options", "dos,no-ozu", dir.File("in.prg")});
     Runner runner(o);
     runner.Run();
     runner.WriteOutputs();

@@ -56,7 +56,10 @@ protected:
         for (int i = 0; i < 8; ++i)
             panel.C[i] = "c" + std::to_string(i);
     }
-    std::vector<std::string> Report() const { return Lines(StateReport({program, panel, controller, machine}, options)); }
+    std::vector<std::string> Report() const
+    {
+        return Lines(StateReport({program, panel, controller, machine}, options));
+    }
 
     Program program;
     FrontPanel panel;
@@ -120,12 +123,9 @@ TEST_F(StateReportTest, DumpsSkipZeroLinesAndKeepTheirAddresses)
     EXPECT_EQ(after(" Дамп знакогенератора 4", 1), V{"010: 000 000 000 000 000 000 000 001 "});
     EXPECT_EQ(after(" Дамп кодогенератора", 1), V{"370: 000 000 000 000 000 000 000 200 "});
     const V expectedRam = {
-        "370: 000 000 000 000 000 000 000 377 ",
-        "",
-        "770: 000 000 000 000 000 000 000 007 ",
-        "1000:101 000 000 000 000 000 000 000 ",
-        "1770:000 000 000 000 000 000 000 003 ",
-        W(" ОЗУ индикации                  МОЗУ"),
+        "370: 000 000 000 000 000 000 000 377 ", "",
+        "770: 000 000 000 000 000 000 000 007 ", "1000:101 000 000 000 000 000 000 000 ",
+        "1770:000 000 000 000 000 000 000 003 ", W(" ОЗУ индикации                  МОЗУ"),
     };
     EXPECT_EQ(after(" Дамп ОЗУ данных", 6), expectedRam);
 }

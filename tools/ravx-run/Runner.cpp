@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/ravx-run/Json.h"
 #include "machine/_Asm_text.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
+#include "tools/ravx-run/Json.h"
 
 namespace ravx {
 
@@ -298,7 +298,8 @@ void Runner::WriteOutputs()
     const ReportSources sources = ReportSourcesOf(sim_);
     write(options_.saveProgram, [&](const std::string& p) { SaveProgram(sim_, p); });
     write(options_.saveFirmware, [&](const std::string& p) { SaveFirmware(sim_, p); });
-    write(options_.listing, [&](const std::string& p) { WriteReport(ReportFile::Listing, p, sources, options_.report); });
+    write(options_.listing,
+          [&](const std::string& p) { WriteReport(ReportFile::Listing, p, sources, options_.report); });
     write(options_.stateReport,
           [&](const std::string& p) { WriteReport(ReportFile::State, p, sources, options_.report); });
 }
