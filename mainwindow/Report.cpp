@@ -5,7 +5,6 @@
 #include <span>
 
 #include "mainwindow/Codepage.h"
-#include "mainwindow/FileError.h"
 #include "mainwindow/SafeSave.h"
 #include "mainwindow/Simulator.h"
 
