@@ -22,6 +22,7 @@ inline constexpr const char* kErrorAccessDenied = "File access denied";
 inline constexpr const char* kErrorReadBeyondEnd = "Read beyond end of file";
 inline constexpr const char* kErrorInvalidNumber = "Invalid numeric input";
 inline constexpr const char* kErrorDiskWrite = "Disk write error";
+inline constexpr const char* kErrorDiskFull = "Disk full";
 
 inline FileError FileErrorFromErrno(int err)
 {
@@ -29,7 +30,12 @@ inline FileError FileErrorFromErrno(int err)
     case ENOENT:
     case ENOTDIR: return FileError(kErrorFileNotFound);
     case EACCES:
-    case EPERM: return FileError(kErrorAccessDenied);
+    case EPERM:
+    case EROFS:
+    case EISDIR:  // a folder where a file was asked for, as the old system answered
+        return FileError(kErrorAccessDenied);
+    case ENOSPC:
+    case EDQUOT: return FileError(kErrorDiskFull);
     default: return FileError("I/O error " + std::to_string(err));
     }
 }

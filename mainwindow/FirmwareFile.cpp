@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mainwindow/FileError.h"
+#include "mainwindow/SafeSave.h"
 
 namespace ravx {
 
@@ -113,9 +114,7 @@ void WriteFirmwareFile(std::ostream& out, const FirmwareTables& tables)
 
 void WriteFirmwareFile(const std::string& path, const FirmwareTables& tables)
 {
-    std::ofstream out = OpenOutputFile(path);
-    WriteFirmwareFile(out, tables);
-    CloseOutputFile(out);
+    SaveReplacing(path, [&](std::ostream& out) { WriteFirmwareFile(out, tables); });
 }
 
 void ReadFirmwareFile(std::istream& in, const FirmwareTables& tables)

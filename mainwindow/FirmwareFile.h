@@ -29,7 +29,8 @@ struct FirmwareTables {
 
 FirmwareTables FirmwareTablesOf(RavxState& ravx, MachineState& m);
 
-// Throws FileError.
+// Throws FileError. The file is replaced only once the new one is complete,
+// so a failed save leaves the old one as it was.
 void WriteFirmwareFile(const std::string& path, const FirmwareTables& tables);
 void WriteFirmwareFile(std::ostream& out, const FirmwareTables& tables);
 

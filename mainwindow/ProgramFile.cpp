@@ -9,6 +9,7 @@
 
 #include "mainwindow/Codepage.h"
 #include "mainwindow/FileError.h"
+#include "mainwindow/SafeSave.h"
 
 namespace ravx {
 
@@ -107,9 +108,7 @@ void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interr
 
 void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress, uint16_t portBase)
 {
-    std::ofstream out = OpenOutputFile(path);
-    WriteProgramFile(out, program, interruptAddress, portBase);
-    CloseOutputFile(out);
+    SaveReplacing(path, [&](std::ostream& out) { WriteProgramFile(out, program, interruptAddress, portBase); });
 }
 
 ProgramFileHeader ReadProgramFile(std::istream& in, Program& program)

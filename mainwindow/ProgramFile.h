@@ -19,7 +19,8 @@ struct ProgramFileHeader {
     friend bool operator==(const ProgramFileHeader&, const ProgramFileHeader&) = default;
 };
 
-// Throws FileError.
+// Throws FileError. The file is replaced only once the new one is complete,
+// so a failed save leaves the old one as it was.
 void WriteProgramFile(const std::string& path, const Program& program, uint16_t interruptAddress, uint16_t portBase);
 void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interruptAddress, uint16_t portBase);
 

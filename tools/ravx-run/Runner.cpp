@@ -1,15 +1,16 @@
 #include "tools/ravx-run/Runner.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <fstream>
 #include <sstream>
 
-#include "tools/ravx-run/Json.h"
 #include "machine/_Asm_text.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
 #include "mainwindow/SettingsForm.h"
+#include "tools/ravx-run/Json.h"
 
 namespace ravx {
 
@@ -23,7 +24,14 @@ const char* const kRunUsage =
     "  --kg                  code generator connected\n"
     "  --no-auto-release     key auto-release off\n"
     "  --no-octal-strobe     octal strobe input off\n"
-    "  --json                print the final state as one JSON object\n";
+    "  --json                print the final state as one JSON object\n"
+    "  --save-program FILE    write the program file as \"Сохранить программу\" does\n"
+    "  --save-firmware FILE   write the firmware dump as \"Сохранить прошивку\" does\n"
+    "  --listing FILE         write the program listing as the report does\n"
+    "  --state-report FILE    write the state report as the report does\n"
+    "  --report-options LIST  comma-separated changes to the report options' defaults:\n"
+    "                         dos (turn \"Конвертация в ДОС\" on), no-zg, no-kg, no-ozu,\n"
+    "                         no-ozui, no-mozu, no-cw (uncheck that content item)\n";
 
 namespace {
 
@@ -100,6 +108,16 @@ RunOptions ParseRunOptions(const std::vector<std::string>& args)
             o.octalStrobe = false;
         } else if (a == "--json") {
             o.json = true;
+        } else if (a == "--save-program") {
+            o.saveProgram = needValue(i);
+        } else if (a == "--save-firmware") {
+            o.saveFirmware = needValue(i);
+        } else if (a == "--listing") {
+            o.listing = needValue(i);
+        } else if (a == "--state-report") {
+            o.stateReport = needValue(i);
+        } else if (a == "--report-options") {
+            ApplyReportOptionChanges(needValue(i), o.report);
         } else if (a.size() > 1 && a[0] == '-') {
             throw RunnerError("unknown option " + a);
         } else if (o.program.empty()) {
@@ -111,6 +129,39 @@ RunOptions ParseRunOptions(const std::vector<std::string>& args)
     if (o.program.empty())
         throw RunnerError("no program given");
     return o;
+}
+
+void ApplyReportOptionChanges(const std::string& list, ReportOptions& options)
+{
+    struct Change {
+        std::string_view item;
+        bool ReportOptions::*mark;
+        bool value;
+    };
+    static constexpr std::array<Change, 7> kChanges = {{
+        {"dos", &ReportOptions::DosP, true},
+        {"no-zg", &ReportOptions::ZGP, false},
+        {"no-kg", &ReportOptions::KGP, false},
+        {"no-ozu", &ReportOptions::OZUP, false},
+        {"no-ozui", &ReportOptions::OZUiP, false},
+        {"no-mozu", &ReportOptions::MOZUP, false},
+        {"no-cw", &ReportOptions::CWP, false},
+    }};
+    if (list.empty())
+        return;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string_view item = std::string_view(list).substr(start, end - start);
+        const auto change =
+            std::find_if(kChanges.begin(), kChanges.end(), [&](const Change& c) { return c.item == item; });
+        if (change == kChanges.end())
+            throw RunnerError("unknown report option \"" + std::string(item) + "\"");
+        options.*(change->mark) = change->value;
+        start = end + 1;
+    }
 }
 
 std::vector<ScriptEvent> ParseEvents(const std::string& text)
@@ -236,6 +287,26 @@ RunResult Runner::Run()
     if (options_.steps > 0)
         r.stop = sim_.Run(options_.steps, &r.steps);
     return r;
+}
+
+void Runner::WriteOutputs()
+{
+    auto write = [](const std::string& path, const auto& save) {
+        if (path.empty())
+            return;
+        try {
+            save(path);
+        } catch (const FileError& e) {
+            throw RunnerError(path + ": " + e.what());
+        }
+    };
+    const ReportSources sources = ReportSourcesOf(sim_);
+    write(options_.saveProgram, [&](const std::string& p) { SaveProgram(sim_, p); });
+    write(options_.saveFirmware, [&](const std::string& p) { SaveFirmware(sim_, p); });
+    write(options_.listing,
+          [&](const std::string& p) { WriteReport(ReportFile::Listing, p, sources, options_.report); });
+    write(options_.stateReport,
+          [&](const std::string& p) { WriteReport(ReportFile::State, p, sources, options_.report); });
 }
 
 const char* RunStopName(RunStop s)

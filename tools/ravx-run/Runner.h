@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/Report.h"
 #include "mainwindow/Simulator.h"
 
 namespace ravx {
@@ -30,7 +31,17 @@ struct RunOptions {
     bool autoRelease = true;
     bool octalStrobe = true;
     bool json = false;
+    // files written after the run, in this order
+    std::string saveProgram;
+    std::string saveFirmware;
+    std::string listing;
+    std::string stateReport;
+    ReportOptions report;
 };
+
+// Applies "--report-options LIST": comma-separated changes to the defaults.
+// An unknown item throws RunnerError.
+void ApplyReportOptionChanges(const std::string& list, ReportOptions& options);
 
 // Parses the command line (without the program name).
 RunOptions ParseRunOptions(const std::vector<std::string>& args);
@@ -76,6 +87,9 @@ class Runner {
 public:
     explicit Runner(const RunOptions& options);
     RunResult Run();
+    // The files asked for by --save-program, --save-firmware, --listing and
+    // --state-report, in that order; the first that fails throws RunnerError.
+    void WriteOutputs();
     std::string Json(const RunResult& r) const;
     std::string Summary(const RunResult& r) const;
     Simulator& sim() { return sim_; }

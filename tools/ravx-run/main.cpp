@@ -10,6 +10,7 @@ int main(int argc, char** argv)
         const ravx::RunOptions options = ravx::ParseRunOptions(args);
         ravx::Runner runner(options);
         const ravx::RunResult r = runner.Run();
+        runner.WriteOutputs();
         std::cout << (options.json ? runner.Json(r) : runner.Summary(r));
         return 0;
     } catch (const ravx::RunnerError& e) {

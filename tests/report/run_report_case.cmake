@@ -1,0 +1,61 @@
+# Runs one report case: ravx-run on CASE_DIR/program.prg (with CASE_DIR/args,
+# CASE_DIR/events and CASE_DIR/firmware.dmp when present) writes the listing
+# and the state report, which must equal CASE_DIR/listing.txt and
+# CASE_DIR/state.otc byte for byte. With DOS=ON "dos" joins the report
+# options of CASE_DIR/options and the expected files are listing-dos.txt and
+# state-dos.otc.
+get_filename_component(case ${CASE_DIR} NAME)
+set(extra)
+if(EXISTS ${CASE_DIR}/args)
+  file(READ ${CASE_DIR}/args args_text)
+  string(STRIP "${args_text}" args_text)
+  separate_arguments(extra UNIX_COMMAND "${args_text}")
+endif()
+if(EXISTS ${CASE_DIR}/events)
+  list(APPEND extra --events ${CASE_DIR}/events)
+endif()
+if(EXISTS ${CASE_DIR}/firmware.dmp)
+  list(APPEND extra --firmware ${CASE_DIR}/firmware.dmp)
+endif()
+set(options)
+if(EXISTS ${CASE_DIR}/options)
+  file(READ ${CASE_DIR}/options options)
+  string(STRIP "${options}" options)
+endif()
+set(suffix "")
+if(DOS)
+  set(suffix "-dos")
+  if("${options}" STREQUAL "")
+    set(options dos)
+  else()
+    set(options "dos,${options}")
+  endif()
+endif()
+if(NOT "${options}" STREQUAL "")
+  list(APPEND extra --report-options ${options})
+endif()
+
+set(out ${OUT_DIR}/${case}${suffix})
+file(REMOVE_RECURSE ${out})
+file(MAKE_DIRECTORY ${out})
+execute_process(COMMAND ${RUNNER} ${extra} --listing ${out}/listing.txt --state-report ${out}/state.otc
+                        ${CASE_DIR}/program.prg
+  OUTPUT_QUIET ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "ravx-run failed (${rc}): ${err}")
+endif()
+
+set(failed)
+foreach(pair "listing.txt;listing${suffix}.txt" "state.otc;state${suffix}.otc")
+  list(GET pair 0 written)
+  list(GET pair 1 expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${out}/${written} ${CASE_DIR}/${expected}
+    RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    execute_process(COMMAND diff -u --text ${CASE_DIR}/${expected} ${out}/${written} OUTPUT_VARIABLE d)
+    string(APPEND failed "${written} differs from ${expected}:\n${d}\n")
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "${failed}")
+endif()

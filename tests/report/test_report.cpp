@@ -1,0 +1,226 @@
+// The report's options, names and program listing, byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mainwindow/Report.h"
+#include "tools/ravx-run/Runner.h"
+
+namespace ravx {
+namespace {
+
+// The file's lines without their CR LF; a text that does not end in CR LF
+// gives a last line marked "<no line end>".
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back("<no line end>");
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST(ReportOptions, MenuItemsInOrderWithTheirDefaults)
+{
+    const ReportOptions defaults;
+    struct Expected {
+        std::string caption;
+        bool checked;
+        bool content;
+    };
+    const std::vector<Expected> expected = {
+        {"Текст программы", true, false},
+        {"Конвертация в ДОС", false, false},
+        {"", false, false},
+        {"Отчет", true, false},
+        {"", false, false},
+        {"Содержимое ЗГ", true, true},
+        {"Содержимое КГ", true, true},
+        {"Содержимое ОЗУ данных", true, true},
+        {"Содержимое ОЗУ индикации", true, true},
+        {"Содержимое МОЗУ", true, true},
+        {"Управляющие слова", true, true},
+    };
+    ASSERT_EQ(kReportOptionItems.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const ReportOptionItem& item = kReportOptionItems[i];
+        EXPECT_EQ(item.caption, expected[i].caption) << i;
+        EXPECT_EQ(item.content, expected[i].content) << i;
+        EXPECT_EQ(item.mark == nullptr, expected[i].caption.empty()) << i;  // separators
+        if (item.mark) {
+            EXPECT_EQ(defaults.*(item.mark), expected[i].checked) << i;
+        }
+    }
+}
+
+TEST(ReportOptions, FilesWrittenFollowTheTwoMainItems)
+{
+    struct Case {
+        bool listing, report;
+        std::vector<ReportFile> files;
+    };
+    const std::vector<Case> cases = {
+        {true, true, {ReportFile::Listing, ReportFile::State}},
+        {true, false, {ReportFile::Listing}},
+        {false, true, {ReportFile::State}},
+        {false, false, {}},
+    };
+    for (const Case& c : cases) {
+        ReportOptions o;
+        o.PrgP = c.listing;
+        o.OtchC = c.report;
+        o.ZGP = o.CWP = false;  // content items do not decide which files
+        EXPECT_EQ(ReportFiles(o), c.files) << c.listing << c.report;
+    }
+    EXPECT_EQ(ReportDialogFor(ReportFile::Listing).filter, "Отчеты|*.txt");
+    EXPECT_EQ(ReportDialogFor(ReportFile::Listing).defaultExtension, "txt");
+    EXPECT_EQ(ReportDialogFor(ReportFile::State).filter, "Дампы|*.otc");
+    EXPECT_EQ(ReportDialogFor(ReportFile::State).defaultExtension, "otc");
+}
+
+TEST(ReportOptions, SuggestedStateReportName)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"C:\\lab\\rep1.txt", "C:\\lab\\rep1.otc"},
+        {"/home/lab/rep1.txt", "/home/lab/rep1.otc"},
+        {"/home/lab.2/rep.v2.txt", "/home/lab.2/rep.otc"},  // the name's first dot, not the folder's
+        {"/home/lab/rep", "/home/lab/rep.otc"},
+        {"rep1.prg", "rep1.otc"},
+        {"", "Default.otc"},
+        {"   ", "Default.otc"},
+        {"/home/lab/", "/home/lab/Default.otc"},
+    };
+    for (const auto& [name, suggested] : cases)
+        EXPECT_EQ(SuggestedStateReportName(name), suggested) << name;
+}
+
+TEST(ReportRunnerOptions, ChangesToTheDefaults)
+{
+    ReportOptions o;
+    ApplyReportOptionChanges("dos,no-zg,no-kg,no-ozu,no-ozui,no-mozu,no-cw", o);
+    ReportOptions expected;
+    expected.DosP = true;
+    expected.ZGP = expected.KGP = expected.OZUP = expected.OZUiP = expected.MOZUP = expected.CWP = false;
+    EXPECT_EQ(o, expected);
+
+    ReportOptions untouched;
+    ApplyReportOptionChanges("", untouched);
+    EXPECT_EQ(untouched, ReportOptions{});
+
+    for (const char* bad : {"DOS", "no-zg,", ",dos", "no-prg", "dos no-kg", "no-kg,,no-cw"}) {
+        ReportOptions any;
+        EXPECT_THROW(ApplyReportOptionChanges(bad, any), RunnerError) << bad;
+    }
+    const RunOptions parsed =
+        ParseRunOptions({"--listing", "l.txt", "--state-report", "s.otc", "--save-program", "p.prg", "--save-firmware",
+                         "f.dmp", "--report-options", "no-cw", "x.prg"});
+    EXPECT_EQ(parsed.listing, "l.txt");
+    EXPECT_EQ(parsed.stateReport, "s.otc");
+    EXPECT_EQ(parsed.saveProgram, "p.prg");
+    EXPECT_EQ(parsed.saveFirmware, "f.dmp");
+    EXPECT_FALSE(parsed.report.CWP);
+    EXPECT_TRUE(parsed.report.ZGP);
+}
+
+// ---- the program listing --------------------------------------------------
+
+const std::string kTop =
+    "\xDA\xC4\xC4\xC4\xC4\xC4\xC2" + std::string(28, '\xC4') + "\xC2" + std::string(34, '\xC4') + "\xBF";
+const std::string kRule =
+    "\xC3\xC4\xC4\xC4\xC4\xC4\xC5" + std::string(28, '\xC4') + "\xC5" + std::string(34, '\xC4') + "\xB4";
+
+std::string EmptyRowLine(const std::string& address)
+{
+    return "\xB3 " + address + " \xB3" + std::string(28, ' ') + "\xB3" + std::string(34, ' ') + "\xB3 ";
+}
+
+TEST(ProgramListing, EmptyProgramFramesAndHeadingInBothModes)
+{
+    const Program empty;
+    struct Case {
+        bool dos;
+        std::string heading;
+    };
+    // "№", "Программа" and "Комментарии" in Windows-1251, then in 866.
+    const std::vector<Case> cases = {
+        {false,
+         "\xB3  \xB9  \xB3       \xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0            \xB3      "
+         "\xCA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE8                 \xB3"},
+        {true,
+         "\xB3  \xFC  \xB3       \x8F\xE0\xAE\xA3\xE0\xA0\xAC\xAC\xA0            \xB3      "
+         "\x8A\xAE\xAC\xAC\xA5\xAD\xE2\xA0\xE0\xA8\xA8                 \xB3"},
+    };
+    for (const Case& c : cases) {
+        ReportOptions o;
+        o.DosP = c.dos;
+        const std::vector<std::string> lines = Lines(ProgramListing(empty, o));
+        ASSERT_EQ(lines.size(), 502u) << c.dos;
+        EXPECT_EQ(lines[0], kTop);
+        EXPECT_EQ(lines[0].size(), 71u);
+        EXPECT_EQ(lines[1], c.heading) << c.dos;
+        EXPECT_EQ(lines[1].size(), 71u);
+        EXPECT_EQ(lines[2], kRule);
+        EXPECT_EQ(lines[3], EmptyRowLine("000"));
+        EXPECT_EQ(lines[3 + 0x1A], EmptyRowLine("01A"));
+        EXPECT_EQ(lines.back(), EmptyRowLine("1F2"));
+    }
+}
+
+TEST(ProgramListing, TextsAreCutConvertedAndMarksLeftOut)
+{
+    Program p;
+    p.rows[0] = {"mov al,12h ; ровно тридцать зн", "комментарий", true};  // 30 characters
+    p.rows[1] = {"mov", "«Кавычки» — и тире, и ещё 40 знаков", false};
+    p.rows[2] = {"a\rb", "c\nd", false};
+    p.rows[kStatementRows] = {"spare", "row", false};  // not listed
+
+    ReportOptions plain;
+    std::vector<std::string> lines = Lines(ProgramListing(p, plain));
+    ASSERT_EQ(lines.size(), 502u);
+    EXPECT_EQ(lines[3],
+              "\xB3 000 \xB3 mov al,12h ; \xF0\xEE\xE2\xED\xEE \xF2\xF0\xE8\xE4\xF6\xE0\xF2 \xB3 "
+              "\xEA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE9" +
+                  std::string(21, ' ') + " \xB3 ");
+    EXPECT_EQ(lines[4].substr(35),
+              "\xB3 \xAB\xCA\xE0\xE2\xFB\xF7\xEA\xE8\xBB \x97 \xE8 \xF2\xE8\xF0\xE5, \xE8 "
+              "\xE5\xF9\xB8 40 \xE7\xED\xE0 \xB3 ");
+    EXPECT_EQ(lines[5].substr(7, 5), " a b ");  // a line break inside a text becomes a blank
+    EXPECT_EQ(lines[5].substr(36, 5), " c d ");
+
+    ReportOptions dos;
+    dos.DosP = true;
+    lines = Lines(ProgramListing(p, dos));
+    EXPECT_EQ(lines[3].substr(7, 28), " mov al,12h ; \xE0\xAE\xA2\xAD\xAE \xE2\xE0\xA8\xA4\xE6\xA0\xE2 ");
+    // quotes and dash have no 866 byte: look-alikes keep the width
+    EXPECT_EQ(lines[4].substr(36, 34),
+              " \"\x8A\xA0\xA2\xEB\xE7\xAA\xA8\" - \xA8 \xE2\xA8\xE0\xA5, \xA8 \xA5\xE9\xF1 40 \xA7\xAD\xA0 ");
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].size(), i < 3 ? 71u : 72u) << i;
+}
+
+TEST(DosConversion, OneByteForEveryCharacter)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Привет", "\x8F\xE0\xA8\xA2\xA5\xE2"},
+        {"Ёё№", "\xF0\xF1\xFC"},
+        {"«a» „b“ ‘c’", "\"a\" \"b\" 'c'"},
+        {"–—", "--"},
+        {"Іі Ґґ", "Ii \x83\xA3"},
+        {"€™", "??"},  // in Windows-1251, no look-alike in 866
+        {"★Ω", "??"},  // not even in Windows-1251
+        {"ab\x01", "ab\x01"},
+    };
+    for (const auto& [utf8, dos] : cases)
+        EXPECT_EQ(ToDosText(utf8), dos) << utf8;
+}
+
+}  // namespace
+}  // namespace ravx
