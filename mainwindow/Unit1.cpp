@@ -118,7 +118,7 @@ void TForm1::buildMenu()
                      {"Загрузить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F3), &TForm1::LoadFirmwareClick},
                      {"Сохранить программу", QKeySequence(Qt::Key_F2), &TForm1::SaveProgramClick},
                      {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), &TForm1::SaveFirmwareClick},
-                     {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), nullptr},
+                     {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), &TForm1::ReportClick},
                      {"Выход", QKeySequence(), &TForm1::N5Click}});
     addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), &TForm1::CopyMClick},
                        {"Вставить", QKeySequence(Qt::SHIFT | Qt::Key_Insert), &TForm1::InsertMClick},
@@ -167,7 +167,8 @@ void TForm1::buildMenu()
                        {"Убрать все точки останова", QKeySequence(), &TForm1::N33Click},
                        {"Сброс", QKeySequence(Qt::Key_F9), &TForm1::ResetKey}});
     addMenu("Настройка",
-            {{"Работа программы", QKeySequence(), &TForm1::N14Click}, {"Генерация отчета", QKeySequence(), nullptr}});
+            {{"Работа программы", QKeySequence(), &TForm1::N14Click},
+             {"Генерация отчета", QKeySequence(), &TForm1::ReportOptionsClick}});
     addMenu("Помощь", {{"Помощь", QKeySequence(Qt::Key_F1), &TForm1::HelpClick},
                        {"Задание", QKeySequence(Qt::CTRL | Qt::Key_F1), &TForm1::TaskHelpClick},
                        {"О программе", QKeySequence(), &TForm1::AboutClick}});

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/Report.h"
 #include "mainwindow/Simulator.h"
 #include "mainwindow/Unit1_grid.h"
 
@@ -78,6 +79,13 @@ public:
     void LoadFirmwareClick();  // Ctrl+F3
     void SaveProgramClick();   // F2
     void SaveFirmwareClick();  // Ctrl+F2
+    void ReportClick();        // "Генерация отчета", Ctrl+P
+    // "Настройка" → "Генерация отчета": the options pop-up menu, opened again
+    // at the same point after every click.
+    void ReportOptionsClick();
+    ReportOptions& reportOptions() { return reportOptions_; }
+    // The options menu while it is open (for the tests), else null.
+    QMenu* reportOptionsMenu() const { return reportMenu_; }
 
     // ---- the commands of the menus "Просмотр", "Настройка" and "Помощь" ----
     void N10Click();  // the stack view
@@ -187,6 +195,8 @@ private:
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
     QString storePath_;
+    ReportOptions reportOptions_;
+    QMenu* reportMenu_ = nullptr;
     QString lastFile_[2];      // the last name chosen in each dialog
     bool dialogUsed_[2] = {};  // used since the program started
     std::unique_ptr<ResultStore> store_;  // opened when first needed

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 
 #include "mainwindow/FileCommands.h"
@@ -95,6 +96,64 @@ void TForm1::SaveFirmwareClick()
     const QString path = chooseFile(FileDialog::Save, kFirmwareFilter, QStringLiteral("dmp"), dumpName(lastFile_[d]));
     if (!path.isEmpty())
         fileCommand([&] { SaveFirmware(*sim_, path.toStdString()); });
+}
+
+namespace {
+// "Отчеты|*.txt" as the dialog wants it: "Отчеты (*.txt)".
+QString qtFilter(std::string_view filter)
+{
+    const QString f = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()));
+    const qsizetype bar = f.indexOf(QLatin1Char('|'));
+    return bar < 0 ? f : f.left(bar) + QStringLiteral(" (") + f.mid(bar + 1) + QLatin1Char(')');
+}
+}  // namespace
+
+void TForm1::ReportClick()
+{
+    Grid1->commitEditing();
+    Grid1->endGoTo();
+    const int d = static_cast<int>(FileDialog::Save);
+    for (ReportFile file : ReportFiles(reportOptions_)) {
+        const ReportDialog dialog = ReportDialogFor(file);
+        // the listing's dialog opens with the name it last held; the state
+        // report suggests one made from it
+        const QString suggested = file == ReportFile::Listing
+                                      ? lastFile_[d]
+                                      : QString::fromStdString(SuggestedStateReportName(lastFile_[d].toStdString()));
+        const QString path = chooseFile(FileDialog::Save, qtFilter(dialog.filter),
+                                        QString::fromUtf8(dialog.defaultExtension.data(),
+                                                          static_cast<qsizetype>(dialog.defaultExtension.size())),
+                                        suggested);
+        if (path.isEmpty())
+            continue;  // cancelling one file skips only that one
+        fileCommand([&] { WriteReport(file, path.toStdString(), ReportSourcesOf(*sim_), reportOptions_); });
+    }
+}
+
+void TForm1::ReportOptionsClick()
+{
+    const QPoint at = mapToGlobal(QPoint(280, 100));
+    for (;;) {
+        QMenu menu(this);
+        reportMenu_ = &menu;
+        for (const ReportOptionItem& item : kReportOptionItems) {
+            if (item.caption.empty()) {
+                menu.addSeparator();
+                continue;
+            }
+            QAction* a = menu.addAction(QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size())));
+            a->setCheckable(true);
+            a->setChecked(reportOptions_.*item.mark);
+            a->setEnabled(!item.content || reportOptions_.OtchC);  // greyed, marks kept
+            a->setData(static_cast<int>(&item - kReportOptionItems.data()));
+        }
+        QAction* chosen = menu.exec(at);
+        reportMenu_ = nullptr;
+        if (!chosen)
+            return;  // a click outside closes it
+        bool& mark = reportOptions_.*kReportOptionItems[chosen->data().toInt()].mark;
+        mark = !mark;
+    }
 }
 
 }  // namespace ravx

@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "mainwindow/FirmwareFile.h"
+#include "tools/ravx-run/Runner.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
 #include "tests/gui/GuiHelpers.h"
@@ -57,6 +60,59 @@ private:
         });
         poll.start(5);
         form->actionNamed(QString::fromUtf8(item))->trigger();
+    }
+
+    // Answers the file dialogs of one command in turn: a name, "" to cancel,
+    // "*" to take what the dialog suggests. Their filters are kept.
+    void dialogs(const QStringList& answers, const std::function<void()>& command)
+    {
+        filtersSeen.clear();
+        suggestedSeen.clear();
+        int next = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d || d->property("answered").toBool())
+                return;
+            d->setProperty("answered", true);
+            filtersSeen << d->nameFilters().join(QLatin1Char(';')) + QLatin1Char('/') + d->defaultSuffix();
+            suggestedSeen << QFileInfo(d->selectedFiles().value(0)).fileName();
+            const QString answer = answers.value(next++);
+            if (answer.isEmpty()) {
+                QMetaObject::invokeMethod(d, "reject");
+                return;
+            }
+            if (answer != QLatin1String("*"))
+                d->selectFile(answer);
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        poll.start(5);
+        command();
+    }
+    QStringList filtersSeen, suggestedSeen;
+
+    // The machine as ravx-run leaves it after a golden report case.
+    void loadReportCase(const char* name)
+    {
+        const QString caseDir = QStringLiteral(RAVX_SOURCE_DIR "/tests/report/") + QString::fromUtf8(name);
+        QFile argsFile(caseDir + QStringLiteral("/args"));
+        QVERIFY(argsFile.open(QIODevice::ReadOnly));
+        std::vector<std::string> args;
+        for (const QString& a : QString::fromUtf8(argsFile.readAll()).simplified().split(QLatin1Char(' ')))
+            args.push_back(a.toStdString());
+        for (const char* extra : {"--events", "/events", "--firmware", "/firmware.dmp"})
+            args.push_back(extra[0] == '/' ? (caseDir + QString::fromUtf8(extra)).toStdString() : extra);
+        args.push_back((caseDir + QStringLiteral("/program.prg")).toStdString());
+        Runner runner(ParseRunOptions(args));
+        runner.Run();
+        Simulator& from = runner.sim();
+        Simulator& to = form->sim();
+        static_cast<RavxState&>(to.ravx) = from.ravx.State();
+        to.m = from.m;
+        to.panel = from.panel;
+        to.program = from.program;
+        form->ProgramChanged();
+        form->ShowState();
     }
 
 private slots:
@@ -144,6 +200,50 @@ private slots:
         command("Загрузить прошивку", path("short.dmp"));
         QCOMPARE(message, QStringLiteral("Read beyond end of file"));
         QVERIFY(form->sim().ravx.State() == tables);
+    }
+
+    void reportThroughTheMenuWritesTheGoldenFiles()
+    {
+        loadReportCase("display16");
+        const QString golden = QStringLiteral(RAVX_SOURCE_DIR "/tests/report/display16/");
+        dialogs({path("rep1"), QStringLiteral("*")}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
+        QCOMPARE(filtersSeen, (QStringList{QStringLiteral("Отчеты (*.txt)/txt"), QStringLiteral("Дампы (*.otc)/otc")}));
+        QCOMPARE(suggestedSeen.value(1), QStringLiteral("rep1.otc"));
+        QCOMPARE(bytes(path("rep1.txt")), bytes(golden + QStringLiteral("listing.txt")));
+        QCOMPARE(bytes(path("rep1.otc")), bytes(golden + QStringLiteral("state.otc")));
+
+        // "Конвертация в ДОС" from the options menu, which opens again after the click
+        int menus = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QMenu* menu = form->reportOptionsMenu();
+            if (!menu || !menu->isVisible() || menu->property("seen").toBool())
+                return;
+            menu->setProperty("seen", true);
+            if (++menus == 1) {
+                for (QAction* a : menu->actions())
+                    if (a->text() == QStringLiteral("Конвертация в ДОС"))
+                        menu->setActiveAction(a);
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else {
+                QTest::keyClick(menu, Qt::Key_Escape);
+            }
+        });
+        poll.start(5);
+        form->ReportOptionsClick();
+        poll.stop();
+        QCOMPARE(menus, 2);
+        QVERIFY(form->reportOptions().DosP);
+
+        dialogs({path("dos.txt"), path("dos.otc")}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
+        QCOMPARE(bytes(path("dos.txt")), bytes(golden + QStringLiteral("listing-dos.txt")));
+        QCOMPARE(bytes(path("dos.otc")), bytes(golden + QStringLiteral("state-dos.otc")));
+
+        // cancelling the listing's dialog skips only the listing
+        dialogs({QString(), path("only.otc")}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
+        QCOMPARE(filtersSeen.size(), 2);
+        QVERIFY(QFile::exists(path("only.otc")));
+        form->reportOptions().DosP = false;
     }
 
     void cleanupTestCase() { form.reset(); }
