@@ -18,7 +18,8 @@ namespace ravx {
 namespace {
 
 constexpr int kWidth = 520;
-constexpr int kHeight = 296;
+constexpr int kStoreLineHeight = 16;
+constexpr int kHeight = 296 + kStoreLineHeight;
 constexpr int kMargin = 8;
 constexpr int kListWidth = 160;
 constexpr int kPanelHeight = 240;
@@ -98,10 +99,18 @@ TForm6::TForm6(ResultStore& store, const QString& checksum, QWidget* parent)
     ProgressBar1->setGeometry(kMargin * 3, kPanelHeight / 2, Panel2->width() - 6 * kMargin, kRowHeight);
     Panel2->hide();
 
+    StoreL = new QLabel(this);
+    StoreL->setObjectName(QStringLiteral("StoreL"));
+    StoreL->setGeometry(kMargin, kHeight - kStoreLineHeight - 2, kWidth - 2 * kMargin, kStoreLineHeight);
+    QFont small = StoreL->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    StoreL->setFont(small);
+    SetColour(StoreL, Qt::darkGray);
+
     Button1 = new QPushButton(QStringLiteral("Ввод"), this);
     Button1->setDefault(true);
-    Button1->setGeometry((kWidth - kButtonWidth) / 2, kHeight - kButtonHeight - kMargin - 4, kButtonWidth,
-                         kButtonHeight);
+    Button1->setGeometry((kWidth - kButtonWidth) / 2, kHeight - kStoreLineHeight - kButtonHeight - kMargin,
+                         kButtonWidth, kButtonHeight);
     connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
 }
 
@@ -124,6 +133,10 @@ void TForm6::FormShow()
     }
     ShowEntry();
     Label8->setText(checksum_);
+    // the machine-wide file, or the user's own when that could not be written
+    const QString file = QStringLiteral("Файл результатов: ") + store_.FileName();
+    StoreL->setText(StoreL->fontMetrics().elidedText(file, Qt::ElideMiddle, StoreL->width()));
+    StoreL->setToolTip(store_.FileName());
 }
 
 void TForm6::ListBox1Click() { ShowEntry(); }

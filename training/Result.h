@@ -34,6 +34,7 @@ public:
     QLabel* BadA;
     QLabel* Itog;
     QLabel* Label8;
+    QLabel* StoreL;  // which results file the window shows, for the teacher
     QPushButton* Button1;
     QFrame* Panel2;
     QProgressBar* ProgressBar1;

@@ -125,15 +125,18 @@ private slots:
         form.show();
         QTRY_VERIFY_WITH_TIMEOUT(!student.portMessage.isEmpty(), 20000);
         QStringList listed;
+        QString storeShown;
         onNextModal([&](QWidget* w) {
             auto* results = qobject_cast<TForm6*>(w);
             QVERIFY(results);
             for (int i = 0; i < results->ListBox1->count(); ++i)
                 listed << results->ListBox1->item(i)->text();
+            storeShown = results->StoreL->toolTip();
             w->close();
         });
         form.N15Click();
         QCOMPARE(listed.count(QStringLiteral("Ученик")), 3);  // three takes, "~" hidden
+        QCOMPARE(storeShown, storePath());  // the teacher sees which file holds them
     }
 };
 
