@@ -35,12 +35,7 @@ endforeach()
 
 # The tasks window, driven with Qt Test on the offscreen platform.
 if(TARGET ravx_gui)
-  find_package(Qt6 REQUIRED COMPONENTS Test)
-  add_executable(test_tasks_window training/test_tasks_window.cpp)
-  set_target_properties(test_tasks_window PROPERTIES AUTOMOC ON)
-  target_link_libraries(test_tasks_window PRIVATE ravx_gui Qt6::Test)
+  ravx_add_gui_test(test_tasks_window tasks_window training/test_tasks_window.cpp)
   target_compile_definitions(test_tasks_window PRIVATE RAVX_TASK_FILE="${RAVX_TASK_FILE}")
   add_dependencies(test_tasks_window ravx_tasks)
-  add_test(NAME tasks_window COMMAND test_tasks_window)
-  set_tests_properties(tasks_window PROPERTIES TIMEOUT 60 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endif()
