@@ -2,18 +2,8 @@
 # options in CASE_DIR/args and the script CASE_DIR/events when present) and
 # compares the output with CASE_DIR/expected.json.
 get_filename_component(case ${CASE_DIR} NAME)
-set(extra)
-if(EXISTS ${CASE_DIR}/args)
-  file(READ ${CASE_DIR}/args args_text)
-  string(STRIP "${args_text}" args_text)
-  separate_arguments(extra UNIX_COMMAND "${args_text}")
-endif()
-if(EXISTS ${CASE_DIR}/events)
-  list(APPEND extra --events ${CASE_DIR}/events)
-endif()
-if(EXISTS ${CASE_DIR}/firmware.dmp)
-  list(APPEND extra --firmware ${CASE_DIR}/firmware.dmp)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/../case_args.cmake)
+ravx_case_args(${CASE_DIR} extra)
 file(MAKE_DIRECTORY ${OUT_DIR})
 set(actual ${OUT_DIR}/${case}.json)
 execute_process(COMMAND ${RUNNER} ${extra} --json ${CASE_DIR}/program.prg
