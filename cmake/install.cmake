@@ -59,6 +59,23 @@ if(TARGET ravx)
   install(FILES ${ravx_resources}/icons/ravx.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()
 
+# ---- the results store's folder ------------------------------------------------
+# /var/lib/ravx lies outside the prefix and is machine-wide, so a plain install
+# makes it only when asked (as root: -DRAVX_MAKE_RESULTS_DIR=ON), with the
+# package's own script so both end up alike. Never into a DESTDIR staging tree.
+option(RAVX_MAKE_RESULTS_DIR "Make /var/lib/ravx, writable by every user, on cmake --install" OFF)
+if(RAVX_MAKE_RESULTS_DIR)
+  install(CODE "
+    if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+      execute_process(COMMAND sh \"${CMAKE_CURRENT_LIST_DIR}/deb/postinst\" configure RESULT_VARIABLE ravx_store_rc)
+      if(NOT ravx_store_rc EQUAL 0)
+        message(FATAL_ERROR \"Making /var/lib/ravx failed (\${ravx_store_rc}); install as root\")
+      endif()
+      message(STATUS \"Results store: /var/lib/ravx\")
+    endif()
+  ")
+endif()
+
 # ---- the Debian package --------------------------------------------------------
 # The results store's folder /var/lib/ravx is made by the package's postinst
 # (it lies outside the prefix and must be writable by every user of the lab);
