@@ -17,6 +17,12 @@ set(RAVX_PACKAGE_MAINTAINER "RAVX laboratory maintainers <root@localhost>"
 set(ravx_resources ${CMAKE_CURRENT_LIST_DIR}/../resources)
 get_filename_component(ravx_resources ${ravx_resources} ABSOLUTE)
 
+# The layout as the install test checks it (the tests are configured before
+# this file is read, so they find it here at test time).
+file(WRITE ${CMAKE_BINARY_DIR}/install-layout.cmake
+     "set(APPDIR \"${RAVX_INSTALL_APPDIR}\")\nset(BINDIR \"${CMAKE_INSTALL_BINDIR}\")\n"
+     "set(DATADIR \"${CMAKE_INSTALL_DATADIR}\")\n")
+
 # ---- the executables and their files ------------------------------------------
 set(ravx_commands ravx-run)
 if(TARGET ravx)
