@@ -11,6 +11,8 @@
 # ARTIFACT_DIR receives the screenshots, the files of the session and a log.
 # Exit status 0: passed; 77: skipped (no Xvfb, xdotool, xev or import); else failed.
 set -euo pipefail
+# the characters of the Russian texts are counted as characters
+export LC_ALL=C.UTF-8
 
 if (($# != 2)); then
     echo "usage: $0 BUILD_DIR ARTIFACT_DIR" >&2
@@ -95,7 +97,9 @@ fail() {
     shot failure
     [ -d "${WORK:-}" ] && cp -r "$WORK" "$ART/work" 2>/dev/null
     if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
-        log "ravx is no longer running; its output:"
+        local status=0
+        wait "$APP_PID" || status=$?
+        log "ravx is no longer running (exit status $status); its output:"
         cat "$ART/ravx.log" >>"$LOG" || true
     fi
     cat "$LOG" >&2
@@ -169,9 +173,33 @@ keys() { # window key...
     xdotool key --delay 60 "$@"
     sleep "$SETTLE"
 }
+# xdotool types a character missing from the keyboard map by rebinding a
+# spare key for it, and under load the program now and then reads that key
+# after the binding changed back: a letter is lost. So every character is
+# typed from a layout that has it: Russian text from "ru", Latin from "us",
+# blanks, digits and signs from whichever is loaded.
+CYRILLIC="абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"
+LATIN="abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ[]"
+type_runs() { # text
+    local text=$1 run="" ch want i
+    for ((i = 0; i < ${#text}; ++i)); do
+        ch=${text:i:1}
+        want=""
+        [[ "$CYRILLIC" == *"$ch"* ]] && want=ru
+        [[ "$LATIN" == *"$ch"* ]] && want=us
+        if [ -n "$want" ] && [ "$want" != "$LAYOUT" ]; then
+            [ -n "$run" ] && xdotool type --delay 20 "$run"
+            run=""
+            use_layout "$want"
+        fi
+        run+=$ch
+    done
+    [ -n "$run" ] && xdotool type --delay 20 "$run"
+    use_layout us
+}
 type_text() { # window text
     focus "$1"
-    xdotool type --delay 25 "$2"
+    type_runs "$2"
     sleep "$SETTLE"
 }
 
@@ -198,10 +226,14 @@ done
 [ -n "$DISPLAY_NUMBER" ] || fail "Xvfb did not start"
 export DISPLAY=":$DISPLAY_NUMBER"
 log "display $DISPLAY"
-# With the Russian letters in the keyboard map xdotool types them as they
-# are; without them it rebinds a spare key for every letter, and a letter is
-# now and then lost when the program reads the key after the binding changed.
-setxkbmap -layout us,ru 2>>"$LOG" || fail "setxkbmap could not load the us,ru layout"
+LAYOUT=""
+use_layout() {
+    [ "$LAYOUT" = "$1" ] && return
+    setxkbmap -layout "$1" 2>>"$LOG" || fail "setxkbmap could not load the layout $1"
+    LAYOUT=$1
+    sleep 0.2
+}
+use_layout us
 
 SESSION=$(mktemp -d "${TMPDIR:-/tmp}/ravx-e2e.XXXXXX")
 trap 'cleanup; rm -rf "$SESSION"' EXIT
@@ -305,7 +337,7 @@ type_column() {
     local cell
     focus "$MAIN"
     for cell in "$@"; do
-        [ -n "$cell" ] && xdotool type --delay 20 "$cell"
+        [ -n "$cell" ] && type_runs "$cell"
         xdotool key Return
     done
     sleep "$SETTLE"
