@@ -9,7 +9,8 @@
 #
 # BUILD_DIR holds ravx, ravx.hlp, ravx.zad, bankbuild and tests/tasktool.
 # ARTIFACT_DIR receives the screenshots, the files of the session and a log.
-# Exit status 0: passed; 77: skipped (no Xvfb, xdotool, xev or import); else failed.
+# Exit status 0: passed; 77: skipped (no Xvfb, xdotool, xwininfo, import or
+# setxkbmap); otherwise failed, with the log on stderr.
 set -euo pipefail
 # the characters of the Russian texts are counted as characters
 export LC_ALL=C.UTF-8
@@ -27,7 +28,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 
 for tool in Xvfb xdotool xwininfo import setxkbmap; do
     if ! command -v "$tool" >/dev/null; then
-        echo "SKIPPED: $tool is not installed (packages xvfb, xdotool, x11-utils, imagemagick)"
+        echo "SKIPPED: $tool is not installed (packages xvfb, xdotool, x11-utils, imagemagick, x11-xkb-utils)"
         exit 77
     fi
 done
@@ -66,8 +67,12 @@ TEST_OK_X=$((TEST_WIDTH / 2))
 TEST_ENTRY_OK_Y=$((84 + 13))
 TEST_QUESTION_OK_Y=$((290 + 13))
 TEST_RESULT_OK_Y=$((127 + 13))
+TEST_QUESTION_HEIGHT=348
+TEST_RESULT_HEIGHT=189
 TEST_ANSWER_PANEL_TOP=84
+TEST_ANSWER_STEP=$((200 / 3)) # three answers stand at tops 200/3*k-23 of the answer panel
 TEST_ANSWER_X=22       # the check box of an answer
+TEST_ANSWER_DY=$((8 - 23))
 
 # ---- plumbing -------------------------------------------------------------------------------
 
@@ -98,7 +103,7 @@ fail() {
     [ -d "${WORK:-}" ] && cp -r "$WORK" "$ART/work" 2>/dev/null
     if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
         local status=0
-        wait "$APP_PID" || status=$?
+        wait "$APP_PID" 2>/dev/null || status=$?
         log "ravx is no longer running (exit status $status); its output:"
         cat "$ART/ravx.log" >>"$LOG" || true
     fi
@@ -155,9 +160,8 @@ wait_file() {
 
 window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
 
-# Without a window manager the keyboard focus is wherever the program put it
-# or under the pointer: the pointer is moved into the window that is to get
-# keys, and the window is given the input focus.
+# Without a window manager nobody hands the keyboard focus to a new window:
+# the window that is to get keys is given the input focus first.
 focus() {
     xdotool windowfocus "$1" 2>>"$LOG" || fail "window $1 is gone"
     sleep 0.1
@@ -204,7 +208,7 @@ type_text() { # window text
 }
 
 # a file dialog of the main window: the whole path goes into its name box
-answer_file_dialog() { # title-of-the-main-window-id path
+answer_file_dialog() { # path
     local dialog
     dialog=$(wait_window '.' "$MAIN" "${OTHER_WINDOWS[@]}")
     log "  file dialog '$(xdotool getwindowname "$dialog")'"
@@ -289,17 +293,16 @@ SEEN=("$TEST")
 for question in 1 2 3 4 5; do
     TEST=$(wait_window '^Тест$' "${SEEN[@]}")
     SEEN+=("$TEST")
-    [ "$(window_height "$TEST")" = 348 ] || fail "question $question: the test window is not in its question state"
-    # three answers stand at tops 200/3*k-23 of the answer panel
+    [ "$(window_height "$TEST")" = "$TEST_QUESTION_HEIGHT" ] || fail "question $question: the test window is not in its question state"
     for k in 1 2 3; do
-        click "$TEST" "$TEST_ANSWER_X" $((TEST_ANSWER_PANEL_TOP + 66 * k - 23 + 8))
+        click "$TEST" "$TEST_ANSWER_X" $((TEST_ANSWER_PANEL_TOP + TEST_ANSWER_STEP * k + TEST_ANSWER_DY))
     done
     ((question == 1)) && shot test-question
     click "$TEST" "$TEST_OK_X" "$TEST_QUESTION_OK_Y"
     wait_gone "$TEST" "question $question"
 done
 TEST=$(wait_window '^Тест$' "${SEEN[@]}")
-[ "$(window_height "$TEST")" = 189 ] || fail "the test window does not show its result"
+[ "$(window_height "$TEST")" = "$TEST_RESULT_HEIGHT" ] || fail "the test window does not show its result"
 shot test-result
 wait_file "$STORE"
 click "$TEST" "$TEST_OK_X" "$TEST_RESULT_OK_Y"
