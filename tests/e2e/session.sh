@@ -126,8 +126,10 @@ wait_window() {
         for w in $(visible_windows "$re"); do
             known=0
             for x in "$@"; do [ "$w" = "$x" ] && known=1; done
+            # a window that is gone again after a moment was not the one
             ((known)) || {
                 sleep "$SETTLE"
+                is_visible "$w" || continue
                 echo "$w"
                 return
             }
@@ -158,7 +160,7 @@ wait_file() {
     fail "file $1 was not written"
 }
 
-window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
+window_height() { xdotool getwindowgeometry "$1" 2>>"$LOG" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
 
 # Without a window manager nobody hands the keyboard focus to a new window:
 # the window that is to get keys is given the input focus first.
@@ -167,14 +169,14 @@ focus() {
     sleep 0.1
 }
 click() { # window x y
-    xdotool mousemove --window "$1" "$2" "$3" click 1
+    xdotool mousemove --window "$1" "$2" "$3" click 1 2>>"$LOG" || fail "cannot click window $1: it is gone"
     sleep "$SETTLE"
 }
 keys() { # window key...
     local w=$1
     shift
     focus "$w"
-    xdotool key --delay 60 "$@"
+    xdotool key --delay 60 "$@" 2>>"$LOG" || fail "cannot send keys $* to window $w"
     sleep "$SETTLE"
 }
 # xdotool types a character missing from the keyboard map by rebinding a
