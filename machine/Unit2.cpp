@@ -34,6 +34,9 @@ TErrW::TErrW(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowCloseButton
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(24, 60, 361, 66);
+    // drawn as a plain sunken panel: at a fractional scale factor (1.5) the
+    // style's frame lost its bottom edge under the text area
+    Memo1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Memo1->setReadOnly(true);
     Memo1->setEnabled(false);
     // disabled, but the explanation must stay easy to read
