@@ -245,8 +245,11 @@ SESSION=$(mktemp -d "${TMPDIR:-/tmp}/ravx-e2e.XXXXXX")
 trap 'cleanup; rm -rf "$SESSION"' EXIT
 APP="$SESSION/app"
 WORK="$SESSION/work"
-mkdir -p "$APP" "$WORK" "$SESSION/home" "$SESSION/data"
-cp "$BUILD/ravx" "$BUILD/ravx.hlp" "$BUILD/ravx.zad" "$APP/"
+mkdir -p "$WORK" "$SESSION/home" "$SESSION/data"
+# The session uses the program as it is installed: stripped, with its files
+# beside it in <prefix>/lib/ravx, started through the <prefix>/bin link.
+cmake --install "$BUILD" --prefix "$SESSION/prefix" --strip >>"$LOG"
+APP="$SESSION/prefix/lib/ravx"
 # The entry test cannot be read from outside the process, so this copy gets a
 # bank in which every answer of every question is correct and every question
 # has three answers: the student ticks all three boxes and passes whatever
@@ -268,7 +271,7 @@ log "starting ravx"
 (
     cd "$WORK"
     exec env HOME="$SESSION/home" XDG_DATA_HOME="$SESSION/data" XDG_CONFIG_HOME="$SESSION/home/.config" \
-        QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 "$APP/ravx"
+        QT_QPA_PLATFORM=xcb LSAN_OPTIONS="suppressions=$HERE/../lsan.supp" "$SESSION/prefix/bin/ravx"
 ) >"$ART/ravx.log" 2>&1 &
 APP_PID=$!
 OTHER_WINDOWS=()
