@@ -2,6 +2,7 @@
 // machine, and that a file that cannot be read changes nothing.
 #include <gtest/gtest.h>
 
+#include "QuietMachine.h"
 #include "TempDir.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
@@ -14,11 +15,10 @@ using filetest::ReadBytes;
 using filetest::TempDir;
 using filetest::WriteBytes;
 
-class Machine : public Host {
+// every machine of these tests starts from the same random display RAM
+class Machine : public filetest::QuietMachine {
 public:
-    Machine() : sim(*this) { sim.ravx.Seed(7); }
-    void reportError(uint8_t) override {}
-    Simulator sim;
+    Machine() : QuietMachine(7) {}
 };
 
 TEST(FileCommands, OpenProgramLoadsRowsHeaderAndResets)

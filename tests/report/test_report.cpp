@@ -5,28 +5,13 @@
 #include <vector>
 
 #include "mainwindow/Report.h"
+#include "tests/report/ReportLines.h"
 #include "tools/ravx-run/Runner.h"
 
 namespace ravx {
 namespace {
 
-// The file's lines without their CR LF; a text that does not end in CR LF
-// gives a last line marked "<no line end>".
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back("<no line end>");
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
+using reporttest::Lines;
 
 TEST(ReportOptions, MenuItemsInOrderWithTheirDefaults)
 {

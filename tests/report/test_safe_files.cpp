@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "QuietMachine.h"
 #include "TempDir.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
@@ -29,11 +30,10 @@ using filetest::ReadBytes;
 using filetest::TempDir;
 using filetest::WriteBytes;
 
-class Machine : public Host {
+// every machine of these tests starts from the same random display RAM
+class Machine : public filetest::QuietMachine {
 public:
-    Machine() : sim(*this) { sim.ravx.Seed(5); }
-    void reportError(uint8_t) override {}
-    Simulator sim;
+    Machine() : QuietMachine(5) {}
 };
 
 // A program file as the application writes it: 1002 CR LF lines.

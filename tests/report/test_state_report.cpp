@@ -7,25 +7,12 @@
 #include <vector>
 
 #include "mainwindow/Report.h"
+#include "tests/report/ReportLines.h"
 
 namespace ravx {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back("<no line end>");
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
+using reporttest::Lines;
 
 // Texts of the report in Windows-1251, as the unconverted file holds them.
 std::string W(std::string_view utf8)
