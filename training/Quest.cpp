@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "training/ResultStore.h"
+#include "training/Verdict.h"
 
 namespace ravx {
 
@@ -39,8 +40,6 @@ constexpr int kResultPanelHeight = 112;
 constexpr int kResultRowHeight = 18;
 constexpr int kResultCaptionWidth = 200;
 constexpr int kTextPointSize = 10;
-const QColor kPassedColour = Qt::blue;
-const QColor kFailedColour = Qt::red;
 
 QFont FixedFont()
 {
@@ -63,13 +62,6 @@ QLabel* Caption(QWidget* parent, const QString& text, const QRect& geometry)
     auto* label = new QLabel(text, parent);
     label->setGeometry(geometry);
     return label;
-}
-
-void SetColour(QLabel* label, const QColor& colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <array>
 
 #include "training/ResultStore.h"
+#include "training/Verdict.h"
 
 namespace ravx {
 
@@ -29,15 +30,6 @@ constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 27;
 constexpr int kChecksumPointSize = 12;
 constexpr int kKeyRole = Qt::UserRole;
-const QColor kPassedColour = Qt::blue;
-const QColor kFailedColour = Qt::red;
-
-void SetColour(QLabel* label, const QColor& colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
 
 QFrame* Panel(QWidget* parent, const QRect& geometry)
 {

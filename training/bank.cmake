@@ -56,6 +56,7 @@ if(TARGET ravx_gui)
     ${CMAKE_CURRENT_LIST_DIR}/Quest.h
     ${CMAKE_CURRENT_LIST_DIR}/Result.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Result.h
+    ${CMAKE_CURRENT_LIST_DIR}/Verdict.h
   )
   target_link_libraries(ravx_gui PUBLIC ravx_store)
 endif()
