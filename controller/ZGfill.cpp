@@ -17,7 +17,9 @@
 #include <QValidator>
 
 #include "controller/semi_.h"
-#include "mainwindow/Simulator.h"
+#include "controller/Timer.h"
+#include "machine/Host.h"
+#include "machine/_Asm.h"
 
 namespace ravx {
 namespace {
@@ -208,10 +210,11 @@ void FillGrid::focusOutEvent(QFocusEvent* e)
 
 // ---- the dialog -----------------------------------------------------------
 
-TForm4::TForm4(Simulator& sim, QWidget* parent)
+TForm4::TForm4(TRavx& controller, MachineState& machine, Host& host, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
-      sim_(sim),
-      sheet_(sim.ravx, sim.m),
+      machine_(machine),
+      host_(host),
+      sheet_(controller, machine),
       model_(new FillModel(sheet_, this)),
       semi_(new TSemi(this))
 {
@@ -359,7 +362,7 @@ void TForm4::showFailure(const FillFailure& failure)
     const QModelIndex at = model_->index(failure.row, FillModel::kValue);
     ZGGrid->setCurrentIndex(at);
     ZGGrid->scrollTo(at, QAbstractItemView::PositionAtTop);
-    ReportError(sim_.m, sim_.host(), failure.code);
+    ReportError(machine_, host_, failure.code);
 }
 
 void TForm4::BitBtn1Click()
@@ -370,7 +373,7 @@ void TForm4::BitBtn1Click()
         return;
     }
     if (sheet_.Target() == FillTarget::DataRam)
-        sim_.host().dataRamChanged();
+        host_.dataRamChanged();
     accept();
 }
 

@@ -18,7 +18,9 @@ class QRadioButton;
 
 namespace ravx {
 
-class Simulator;
+class Host;
+class TRavx;
+struct MachineState;
 class TSemi;
 
 // The grid ZGGrid: the entry numbers and the value cells of the sheet.
@@ -65,7 +67,7 @@ protected:
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm4(Simulator& sim, QWidget* parent = nullptr);
+    TForm4(TRavx& controller, MachineState& machine, Host& host, QWidget* parent = nullptr);
 
     // The six items of the menu "Заполнение": fills the grid from the target
     // and shows the dialog modally.
@@ -110,7 +112,8 @@ private:
     void showFailure(const FillFailure& failure);
     int currentRow() const;
 
-    Simulator& sim_;
+    MachineState& machine_;
+    Host& host_;
     FillSheet sheet_;
     FillModel* model_;
     TSemi* semi_;

@@ -5,7 +5,7 @@
 
 #include "machine/_Asm.h"
 #include "machine/_Asm_text.h"
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 
 namespace ravx {
 namespace {

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "mainwindow/FileError.h"
 #include "mainwindow/SafeSave.h"
 

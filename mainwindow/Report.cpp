@@ -4,7 +4,7 @@
 #include <ostream>
 #include <span>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "mainwindow/SafeSave.h"
 #include "mainwindow/Simulator.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 
 namespace ravx::bank {
 

@@ -1,6 +1,6 @@
 #include "training/TaskFile.h"
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 
 namespace ravx::training {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "mainwindow/ProgramEdit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

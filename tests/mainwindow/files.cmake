@@ -1,6 +1,5 @@
-# The program, firmware and code page files. Included from tests/CMakeLists.txt.
+# The program and firmware files. Included from tests/CMakeLists.txt.
 add_executable(test_files
-  ${CMAKE_CURRENT_LIST_DIR}/test_codepage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_program_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_file_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_firmware_file.cpp

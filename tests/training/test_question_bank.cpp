@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "tests/mainwindow/TempDir.h"
 #include "tools/bankbuild/QuestionSource.h"
 #include "training/QuestionBank.h"

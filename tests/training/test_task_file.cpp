@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "training/TaskFile.h"
 
 namespace ravx::training {

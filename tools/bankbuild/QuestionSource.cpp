@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "training/QuestionBank.h"
 
 namespace ravx::bank {

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "training/TaskFile.h"
 
 namespace ravx::zadbuild {

@@ -1,4 +1,4 @@
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 
 #include <array>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 
 namespace ravx {
 namespace {
