@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "controller/MOZU_model.h"
-#include "mainwindow/Simulator.h"
+#include "controller/Timer_state.h"
 
 namespace ravx {
 namespace {
@@ -32,8 +32,10 @@ QVariant MozuModel::data(const QModelIndex& index, int role) const
         if (head)
             return QString::fromStdString(MozuHead(index.column()));
         const int entry = index.row() - 1;
+        if (entry >= kMozuEntries)
+            return {};
         return QString::fromStdString(
-            MozuCell(entry, sim_.ravx.DisplayRam[static_cast<std::size_t>(entry)], index.column(), hex_));
+            MozuCell(entry, controller_.DisplayRam[static_cast<std::size_t>(entry)], index.column(), hex_));
     }
     // the heading row and the number column are the grid's fixed cells
     if (role == Qt::BackgroundRole && (head || index.column() == kMozuEntry))
@@ -49,10 +51,10 @@ void MozuModel::SetHex(bool hex)
     Refresh();
 }
 
-void MozuModel::Refresh() { emit dataChanged(index(1, 0), index(kMozuRows - 1, kMozuColumns - 1)); }
+void MozuModel::Refresh() { emit dataChanged(index(1, 0), index(kMozuEntries, kMozuColumns - 1)); }
 
-TForm3::TForm3(const Simulator& sim, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(new MozuModel(sim, this))
+TForm3::TForm3(const RavxState& controller, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(new MozuModel(controller, this))
 {
     setWindowTitle(QStringLiteral("ОЗУ индикации"));
     MOZU = new QTableView(this);

@@ -10,14 +10,14 @@ class QTableView;
 
 namespace ravx {
 
-class Simulator;
+class RavxState;
 
 // The grid MOZU: the heading row and the display RAM entries, read straight
 // from the controller.
 class MozuModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    MozuModel(const Simulator& sim, QObject* parent = nullptr) : QAbstractTableModel(parent), sim_(sim) {}
+    MozuModel(const RavxState& controller, QObject* parent = nullptr) : QAbstractTableModel(parent), controller_(controller) {}
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -29,14 +29,14 @@ public:
     void Refresh();
 
 private:
-    const Simulator& sim_;
+    const RavxState& controller_;
     bool hex_ = false;
 };
 
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm3(const Simulator& sim, QWidget* parent = nullptr);
+    explicit TForm3(const RavxState& controller, QWidget* parent = nullptr);
     // The main window calls this when its host hears displayRamChanged.
     void Refresh();
 

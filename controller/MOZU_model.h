@@ -8,8 +8,9 @@
 namespace ravx {
 
 enum MozuColumn { kMozuEntry = 0, kMozuHigh, kMozuLow, kMozuByte, kMozuColumns };
-// The heading row and one row per display RAM entry.
-constexpr int kMozuRows = 1 + 16;
+// The heading row, one row per display RAM entry and an empty row under them.
+constexpr int kMozuEntries = 16;
+constexpr int kMozuRows = 1 + kMozuEntries + 1;
 
 // The heading of a column: "N", "7.4", "3.0", "7.0".
 std::string MozuHead(int column);

@@ -106,8 +106,8 @@ private slots:
         sim = std::make_unique<Simulator>(host);
         sim->ravx.Seed(1);
         sim->ravx.PortBase = 0x2A;
-        dialog = std::make_unique<TForm4>(*sim);
-        view = std::make_unique<TForm3>(*sim);
+        dialog = std::make_unique<TForm4>(sim->ravx, sim->m, host);
+        view = std::make_unique<TForm3>(sim->ravx);
         host.dialog = dialog.get();
         host.view = view.get();
     }
@@ -258,6 +258,10 @@ private slots:
         writeAndShow("5Ah");
         QVERIFY(!repaints.isEmpty());
         QAbstractItemModel* m = view->MOZU->model();
+        // the heading, sixteen entries and an empty row under them
+        QCOMPARE(m->rowCount(), 18);
+        QVERIFY(m->index(17, 0).data().toString().isEmpty());
+        QVERIFY(m->index(17, 3).data().toString().isEmpty());
         QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("3.0"));
         QCOMPARE(m->index(1, 0).data().toString(), QStringLiteral("00"));
         QCOMPARE(m->index(1, 1).data().toString(), QStringLiteral("05"));
