@@ -11,7 +11,10 @@
 
 namespace ravx {
 
-TErrW::TErrW(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+// A title and the close button only: the window is neither minimised nor
+// maximised, it is read and closed.
+TErrW::TErrW(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Ошибка"));
     setModal(true);

@@ -16,6 +16,8 @@
 #include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 
 #include "controller/MOZU.h"
 #include "controller/Timer_chars.h"
@@ -43,8 +45,8 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
     setWindowTitle(QStringLiteral("ПККИ RAVX"));
     // the windows the host calls into exist before the machine is first reset
     sim_ = std::make_unique<Simulator>(*static_cast<Host*>(this));
-    form3_ = new TForm3(*sim_, this);
-    form4_ = new TForm4(*sim_, this);
+    form3_ = new TForm3(sim_->ravx, this);
+    form4_ = new TForm4(sim_->ravx, sim_->m, sim_->host(), this);
     errW_ = new TErrW(this);
     semi_ = new TSemi(this);
     options_ = new Toption(*sim_, this);
@@ -415,8 +417,41 @@ void TForm1::processEvents()
 
 // ---- events ----------------------------------------------------------------------
 
+namespace {
+// Whether a window other than `except` that stays on top of the others (the
+// fill dialog, the views) is shown.
+bool stayOnTopWindowShown(const QWidget* except)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [except](const QWidget* w) {
+        return w != except && w->isVisible() && (w->windowFlags() & Qt::WindowStaysOnTopHint);
+    });
+}
+
+// A modal window (an error window, a message box) opened while a window that
+// stays on top is up joins it on top and takes the focus: under it, it would
+// block the whole application unseen.
+void bringModalToFront(QWidget* w)
+{
+    if (QWindow* handle = w->windowHandle())
+        handle->setFlag(Qt::WindowStaysOnTopHint,
+                        (w->windowFlags() & Qt::WindowStaysOnTopHint) || stayOnTopWindowShown(w));
+    QTimer::singleShot(0, w, [w] {
+        if (w->isVisible()) {
+            w->raise();
+            w->activateWindow();
+        }
+    });
+}
+}  // namespace
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show) {
+        // the show event comes before the window is mapped: the flag is in time
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow() && w->windowModality() != Qt::NonModal)
+            bringModalToFront(w);
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         // the window previews every key: Esc stops a run
         if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this)

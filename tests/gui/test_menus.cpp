@@ -5,12 +5,15 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
+#include <QWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "controller/MOZU.h"
 #include "controller/ZGfill.h"
+#include "machine/Unit2.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
 #include "tests/gui/GuiHelpers.h"
@@ -114,6 +117,65 @@ private slots:
         QCOMPARE(form->fillDialog()->ListEnabled(), !before);
         hide->trigger();
         QCOMPARE(form->fillDialog()->ListEnabled(), before);
+    }
+
+    // A stay-on-top fill dialog must not hide the error window it causes:
+    // the error window comes on top of it and takes the focus.
+    void errorWindowComesInFrontOfTheFillDialog()
+    {
+        QString errorText;
+        bool onTop = false;
+        bool active = false;
+        bool fillSeen = false;
+        onNextModal([&](QWidget* w) {
+            auto* fill = qobject_cast<TForm4*>(w);
+            if (!fill) {
+                w->close();
+                return;
+            }
+            fillSeen = true;
+            QAbstractItemModel* m = fill->ZGGrid->model();
+            m->setData(m->index(0, FillModel::kValue), QStringLiteral("400"));
+            onNextModal([&](QWidget* e) {
+                if (e == form->errorWindow()) {
+                    errorText = form->errorWindow()->Label1->text();
+                    onTop = e->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+                    active = QTest::qWaitFor([e] { return QApplication::activeWindow() == e; }, 3000);
+                }
+                QTest::keyClick(e, Qt::Key_Space);
+            });
+            fill->BitBtn1->click();
+            fill->BitBtn2->click();
+        });
+        form->actionNamed(QStringLiteral("Знакогенератор 1"))->trigger();
+        QVERIFY(fillSeen);
+        QCOMPARE(errorText, QStringLiteral("Слишком большое число"));
+        QVERIFY(onTop);
+        QVERIFY(active);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!form->fillDialog()->isVisible());
+    }
+
+    // A message box opened while a view that stays on top is up joins it on top.
+    void messageBoxComesInFrontOfAView()
+    {
+        form->actionNamed(QStringLiteral("Просмотр ОЗУ индикации"))->trigger();
+        QVERIFY(form->displayRamView()->isVisible());
+        bool onTop = false;
+        onNextModal([&](QWidget* w) {
+            onTop = w->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+            w->close();
+        });
+        QMessageBox::information(form.get(), QStringLiteral("ПККИ RAVX"), QStringLiteral("Проверка"));
+        QVERIFY(onTop);
+        form->displayRamView()->close();
+        // with no such window up, a message box is an ordinary window again
+        onNextModal([&](QWidget* w) {
+            onTop = w->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+            w->close();
+        });
+        QMessageBox::information(form.get(), QStringLiteral("ПККИ RAVX"), QStringLiteral("Проверка"));
+        QVERIFY(!onTop);
     }
 
     void displayRamViewFollowsADataWrite()
