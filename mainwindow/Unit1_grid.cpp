@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <optional>
 
 #include "mainwindow/ProgramEdit.h"
 
@@ -115,6 +116,35 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     return editor;
 }
 
+namespace {
+// Tab and Backtab with Ctrl held: the key that leaves the grid. Shift+Tab may
+// come as Backtab or as Tab with Shift, depending on the source.
+std::optional<bool> leavingKey(const QKeyEvent* k)
+{
+    if (!(k->modifiers() & Qt::ControlModifier))
+        return std::nullopt;
+    if (k->key() == Qt::Key_Backtab)
+        return false;
+    if (k->key() == Qt::Key_Tab)
+        return !(k->modifiers() & Qt::ShiftModifier);
+    return std::nullopt;
+}
+}  // namespace
+
+bool CellDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    // The item delegate would take Ctrl+Tab for a plain Tab to the next cell.
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress && leaveGrid) {
+        if (const std::optional<bool> forward = leavingKey(static_cast<QKeyEvent*>(event))) {
+            emit commitData(editor);
+            leaveGrid(editor, *forward);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
 // ---- the grid ----------------------------------------------------------------
 
 ProgramGrid::ProgramGrid(ProgramModel* model, QWidget* parent) : QTableView(parent), model_(model)
@@ -124,8 +154,14 @@ ProgramGrid::ProgramGrid(ProgramModel* model, QWidget* parent) : QTableView(pare
     delegate->editorCreated = [this](CellEditor* editor, const QModelIndex& index) {
         editor->overflow = [this, editor, index](QKeyEvent* key) { return continueInNextRow(editor, index, key); };
     };
+    delegate->leaveGrid = [this](QWidget* editor, bool forward) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        leave(forward);
+    };
     setItemDelegate(delegate);
-    setTabKeyNavigation(false);  // Tab leaves the grid for the matrix and its boxes
+    // Tab is handled here (focusNextPrevChild): it walks the two text columns
+    // rather than every cell, and Ctrl+Tab leaves the grid.
+    setTabKeyNavigation(false);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
     setBackgroundFocused(false);
@@ -208,9 +244,9 @@ void ProgramGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
     }
     case QAbstractItemDelegate::EditNextItem:
     case QAbstractItemDelegate::EditPreviousItem:
-        // Tab leaves the grid rather than walking its cells
+        // Tab in an editor: the text is in; typing goes on in the next text cell
         QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
-        QAbstractScrollArea::focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
+        moveToTextCell(hint == QAbstractItemDelegate::EditNextItem);
         return;
     default: QTableView::closeEditor(editor, hint);
     }
@@ -226,6 +262,10 @@ void ProgramGrid::keyPressEvent(QKeyEvent* e)
         goToText_.clear();
         if (goToChanged)
             goToChanged();
+        return;
+    }
+    if (const std::optional<bool> forward = leavingKey(e)) {
+        leave(*forward);
         return;
     }
     if (goTo_ && isGoToKey(e->key()))
@@ -261,6 +301,48 @@ void ProgramGrid::keyReleaseEvent(QKeyEvent* e)
         }
     }
     QTableView::keyReleaseEvent(e);
+}
+
+bool ProgramGrid::focusNextPrevChild(bool next)
+{
+    // Tab and Shift+Tab of the grid itself; other callers move the focus on
+    if (!hasFocus() || state() == EditingState)
+        return QTableView::focusNextPrevChild(next);
+    moveToTextCell(next);
+    return true;
+}
+
+void ProgramGrid::moveToTextCell(bool forward)
+{
+    const QModelIndex at = currentIndex();
+    int row = at.isValid() ? at.row() : 0;
+    int column = at.isValid() ? at.column() : ProgramModel::kAddress;
+    if (forward) {
+        if (column == ProgramModel::kStatement) {
+            column = ProgramModel::kComment;
+        } else if (column == ProgramModel::kAddress) {
+            column = ProgramModel::kStatement;
+        } else if (row < kLastStatementRow) {
+            ++row;
+            column = ProgramModel::kStatement;
+        }
+    } else {
+        if (column == ProgramModel::kComment) {
+            column = ProgramModel::kStatement;
+        } else if (row > 0) {
+            --row;
+            column = ProgramModel::kComment;
+        } else {
+            column = ProgramModel::kStatement;
+        }
+    }
+    setCurrentIndex(model_->index(row, column));
+}
+
+void ProgramGrid::leave(bool forward)
+{
+    endGoTo();
+    QAbstractScrollArea::focusNextPrevChild(forward);
 }
 
 void ProgramGrid::endGoTo()

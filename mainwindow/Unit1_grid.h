@@ -1,8 +1,9 @@
 // The program grid of the main window: a view of the core's program rows, so
 // the text on screen is the text that runs and is saved. The editing rules
 // live in the core; the grid adds the keys of a text editor: Enter goes on in
-// the next row, long texts continue in the next row, Ctrl alone starts the
-// go-to entry.
+// the next row, long texts continue in the next row, Tab and Shift+Tab walk
+// the statement and comment cells, Ctrl+Tab leaves the grid, Ctrl alone
+// starts the go-to entry.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -59,6 +60,12 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     std::function<void(CellEditor*, const QModelIndex&)> editorCreated;
+    // Ctrl+Tab or Ctrl+Shift+Tab in an editor: its text is committed, then
+    // this is called to leave the grid (forward or backward).
+    std::function<void(QWidget* editor, bool forward)> leaveGrid;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
 };
 
 class ProgramGrid : public QTableView {
@@ -93,11 +100,17 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     bool continueInNextRow(CellEditor* editor, const QModelIndex& index, QKeyEvent* key);
+    // Tab: the comment after the statement, the next row's statement after
+    // the comment; Shift+Tab the other way. Nothing at either end.
+    void moveToTextCell(bool forward);
+    // Ctrl+Tab: on to the matrix and its boxes (or back, with Shift).
+    void leave(bool forward);
     void setBackgroundFocused(bool focused);
 
     ProgramModel* model_;

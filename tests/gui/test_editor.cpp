@@ -271,7 +271,7 @@ private slots:
         form->resize(before);
     }
 
-    void enterGoesOnInTheNextRowAndTabLeavesTheGrid()
+    void enterGoesOnInTheNextRow()
     {
         fresh();
         startTyping(4);
@@ -284,14 +284,54 @@ private slots:
         enter();
         QCOMPARE(statement(5), std::string("sti"));
         QCOMPARE(form->Grid1->currentRow(), 6);
+    }
 
-        form->Grid1->setFocus();
+    void tabWalksTheTextColumnsAndCtrlTabLeavesTheGrid()
+    {
+        fresh();
+        const auto matrixBefore = form->sim().panel.Matrix;
+        startTyping(4);
+        type(QStringLiteral("mov al,08h"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // out of the cell editor
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(4, 2));
+        type(QStringLiteral("CW0: 8 знаков"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(statement(4), std::string("mov al,08h"));
+        QCOMPARE(form->sim().program.rows[4].comment, std::string("CW0: 8 знаков"));
+        QVERIFY(form->sim().panel.Matrix == matrixBefore);  // no key was pressed on the way
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(5, 1));  // the next statement
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->Grid1));
+
+        // Shift+Tab goes back; Tab from the grid itself goes on the same way
+        QTest::keyClick(form->Grid1, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(4, 2));
+        QTest::keyClick(form->Grid1, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(4, 1));
         QTest::keyClick(form->Grid1, Qt::Key_Tab);
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(4, 2));
+        form->Grid1->setCurrentCell(0, 1);
+        QTest::keyClick(form->Grid1, Qt::Key_Backtab, Qt::ShiftModifier);  // nothing before row 000
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(0, 1));
+        form->Grid1->setCurrentCell(kLastStatementRow, 2);
+        QTest::keyClick(form->Grid1, Qt::Key_Tab);  // nothing after the last comment
+        QCOMPARE(form->Grid1->currentIndex(), form->Grid1->model()->index(kLastStatementRow, 2));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->Grid1));
+
+        // Ctrl+Tab leads to the matrix and its boxes, also out of a cell being typed
+        startTyping(6);
+        type(QStringLiteral("cli"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->MGrid));
+        QCOMPARE(statement(6), std::string("cli"));
+        QVERIFY(!form->Grid1->goToActive());
         QTest::keyClick(form->MGrid, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->CtrlB));
         QTest::keyClick(form->CtrlB, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->ShftB));
+        form->Grid1->setFocus();
+        QTest::keyClick(form->Grid1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(QApplication::focusWidget() != static_cast<QWidget*>(form->Grid1));
+        QVERIFY(form->sim().panel.Matrix == matrixBefore);
     }
 
     void pastingSeveralLinesIntoACellKeepsOneLine()
