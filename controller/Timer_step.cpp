@@ -92,6 +92,9 @@ void TRavx::ResetCommand()
     panel_.CS = "1";
 
     Reset();
+    // the modifier boxes left captioned "^STB" or disabled by strobed input
+    // or the sensor matrix follow the mode the controller is back in
+    reshapePanel();
     panel_.S30C = "0000";
     panel_.MatrixSelectedRow = 0;
     for (auto& row : panel_.Matrix)

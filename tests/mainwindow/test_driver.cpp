@@ -203,6 +203,31 @@ TEST(Reset, RestoresMachineAndControllerButNotProgramOrMemory)
         EXPECT_EQ(r.p.Indicator[0][c].view(), SegmentChar(r.c.DisplayRam[c])) << c;
 }
 
+TEST(Reset, ModifierBoxesAndMatrixFollowTheResetMode)
+{
+    // strobed input (octal entry box and matrix row), sensor matrix
+    struct ModeCase {
+        const char* cw0;
+        bool octal;
+    };
+    for (const ModeCase c : {ModeCase{"0eh", true}, ModeCase{"0eh", false}, ModeCase{"0ch", true}}) {
+        Rig r;
+        r.p.OctalStrobe = c.octal;
+        r.load({std::string("mov al,") + c.cw0, "out 2bh,al"});
+        ASSERT_TRUE(r.sim.Step());
+        ASSERT_TRUE(r.sim.Step());
+        ASSERT_FALSE(r.p.ShiftEnabled) << c.cw0;
+        r.sim.ResetKey();
+        EXPECT_EQ(r.p.C[0].view(), " 01 00 0");
+        EXPECT_EQ(r.p.CtrlCaption.view(), "Ctrl") << c.cw0;
+        EXPECT_TRUE(r.p.CtrlEnabled) << c.cw0;
+        EXPECT_TRUE(r.p.ShiftEnabled) << c.cw0;
+        EXPECT_TRUE(r.p.MatrixVisible) << c.cw0;
+        EXPECT_FALSE(r.p.STRInpVisible) << c.cw0;
+        EXPECT_EQ(r.p.MatrixRows, 8) << c.cw0;
+    }
+}
+
 TEST(Registers, PanelTexts)
 {
     Rig r;
