@@ -185,17 +185,22 @@ private slots:
     void fastRunLocksDrawingAndShowsTheStateAtTheEnd()
     {
         clearProgram();
-        setProgram(0, {"mov cx,3000", "inc dx", "loop 1", "nop"});
-        form->sim().program.rows[3].breakpoint = true;
+        // an endless loop: the run lasts until the timer below has looked at
+        // the window and pressed Esc, however fast the build
+        setProgram(0, {"inc dx", "jmp 0"});
         bool sawLock = false;
-        QTimer::singleShot(0, [&] { sawLock = !form->updatesEnabled() && form->FastLabel->isVisible(); });
+        QTimer::singleShot(0, [&] {
+            sawLock = !form->updatesEnabled() && form->FastLabel->isVisible();
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+        });
         form->N48Click();
         QVERIFY(sawLock);
         QVERIFY(form->updatesEnabled());
         QVERIFY(!form->FastLabel->isVisible());
-        QCOMPARE(form->sim().m.DX, uint16_t{3000});
-        QCOMPARE(form->labelNamed(QStringLiteral("Reg3"))->text().left(4), QStringLiteral("0BB8"));
-        form->N33Click();
+        const uint16_t dx = form->sim().m.DX;
+        QVERIFY(dx > 0);
+        QCOMPARE(form->labelNamed(QStringLiteral("Reg3"))->text().left(4),
+                 QString::asprintf("%04X", static_cast<unsigned>(dx)));
     }
 
     void matrixKeyDuringARunReachesTheIndicators()
