@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/Codepage.h"
+#include "machine/Codepage.h"
 #include "mainwindow/ProgramEdit.h"
 
 namespace ravx {
