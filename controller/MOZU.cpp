@@ -11,6 +11,7 @@
 
 #include "controller/MOZU_model.h"
 #include "controller/Timer_state.h"
+#include "machine/TitleWidth.h"
 
 namespace ravx {
 namespace {
@@ -93,9 +94,12 @@ TForm3::TForm3(const RavxState& controller, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(MOZU);
+    layout->addWidget(MOZU, 0, Qt::AlignHCenter);
     layout->addWidget(ss);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // as wide as the title, the grid centred above the base switch
+    const QMargins margins = layout->contentsMargins();
+    ss->setMinimumWidth(TitleBarWidth(windowTitle()) - margins.left() - margins.right());
 }
 
 void TForm3::SSClick() { model_->SetHex(SS16->isChecked()); }

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controller/Timer_chars.h"
+#include "machine/TitleWidth.h"
 #include "machine/_Asm_text.h"
 
 namespace ravx {
@@ -104,6 +105,7 @@ TSemi::TSemi(QWidget* parent) : QDialog(parent)
         accept();
     });
     layout->addWidget(close, 0, Qt::AlignHCenter);
+    setMinimumWidth(TitleBarWidth(windowTitle()));
 }
 
 QString TSemi::PointerText(int bit) { return QString(7 - bit, QLatin1Char(' ')) + QLatin1Char('^'); }

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "machine/TitleWidth.h"
 #include "mainwindow/MemoryViews.h"
 
 namespace ravx {
@@ -58,13 +59,13 @@ TShowZU::TShowZU(Simulator& sim, QWidget* parent)
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->horizontalHeader()->setStretchLastSection(true);  // the window is as wide as its title
     Grid->installEventFilter(this);
 
     goCaption_ = new QLabel(QStringLiteral("Переход:"), this);
     GoLab = new QLabel(this);
     GoLab->setObjectName(QStringLiteral("ZUGoLab"));
-    goCaption_->hide();
-    GoLab->hide();
+    GoLab->hide();  // the caption stays; only the typed address comes and goes
     // Latin "cc", as the laboratory's screens have it
     Hex = new QCheckBox(QStringLiteral("Адрес 16cc"), this);
     Hex->installEventFilter(this);
@@ -83,7 +84,8 @@ TShowZU::TShowZU(Simulator& sim, QWidget* parent)
     hex->setContentsMargins(4, 0, 4, 0);
     hex->addWidget(Hex);
     layout->addLayout(hex);
-    resize(50 * 2 + 24, 17 * 16 + 66);
+    setMinimumWidth(TitleBarWidth(windowTitle()));
+    resize(std::max(50 * 2 + 24, minimumWidth()), 17 * 16 + 66);
 }
 
 void TShowZU::DataRamChanged()
@@ -101,7 +103,6 @@ void TShowZU::showEvent(QShowEvent* e)
 void TShowZU::endGoTo()
 {
     goTo_ = false;
-    goCaption_->hide();
     GoLab->hide();
 }
 
@@ -123,7 +124,6 @@ bool TShowZU::eventFilter(QObject* watched, QEvent* event)
             goTo_ = true;
             typed_.clear();
             GoLab->clear();
-            goCaption_->show();
             GoLab->show();
             return true;
         }

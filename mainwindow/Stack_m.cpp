@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "machine/TitleWidth.h"
 #include "mainwindow/MemoryViews.h"
 
 namespace ravx {
@@ -49,10 +50,12 @@ TStack::TStack(const MachineState& m, QWidget* parent)
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionMode(QAbstractItemView::NoSelection);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->horizontalHeader()->setStretchLastSection(true);  // the window is as wide as its title
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Grid);  // the grid takes the window's height
-    resize(49 * 2 + 24, 15 * 16 + 4);
+    setMinimumWidth(TitleBarWidth(windowTitle()));
+    resize(std::max(49 * 2 + 24, minimumWidth()), 15 * 16 + 4);
 }
 
 void TStack::StackChanged()

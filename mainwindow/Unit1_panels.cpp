@@ -211,9 +211,10 @@ void TForm1::buildPanels(QWidget* s)
     zgOutL_ = addLabel(gens, QStringLiteral("ZGOutL"), 305, 8, 90, 14, &p.ZGOutL);
     zgOutL1_ = addLabel(gens, QStringLiteral("ZGOutL1"), 305, 15, 90, 14, &p.ZGOutL1);
     zgOutL1_->hide();
-    // the caption sits in a label only 98 pixels wide, so only its beginning shows
-    auto* kodCaption = addLabel(gens, QString(), 420, 8, 98, 14, nullptr, false);
-    kodCaption->setText(QStringLiteral("Кодогенератор: отключен"));
+    // The caption's label is 98 pixels wide: "Кодогенератор: отключен" would be
+    // cut to "Кодогенератор: отк" beside the state label. The state follows in KodL.
+    auto* kodCaption = addLabel(gens, QStringLiteral("KodCaption"), 420, 8, 98, 14, nullptr, false);
+    kodCaption->setText(QStringLiteral("Кодогенератор:"));
     addLabel(gens, QStringLiteral("KodL"), 520, 8, 90, 14, &p.KodL);
 
     // input matrix
@@ -288,7 +289,8 @@ void TForm1::buildPanels(QWidget* s)
     caption(s, "МОЗУ", 150, 101);
     QFrame* mozu = panelFrame(s, 125, 114, 89, 111);
     for (int i = 0; i < 8; ++i)
-        mozuLabels_[i] = addLabel(mozu, QStringLiteral("Mozu%1").arg(i), 5, FrontPanel::FifoMarkTop(i), 62, 13, &p.Mozu[i]);
+        mozuLabels_[i] =
+            addLabel(mozu, QStringLiteral("Mozu%1").arg(i), 5, FrontPanel::FifoMarkTop(i), 62, 13, &p.Mozu[i]);
     readPoint_ = addLabel(mozu, QStringLiteral("ReadPoint"), 68, 3, 9, 13, nullptr);
     readPoint_->setText(QStringLiteral("R"));
     readPoint_->setStyleSheet(QStringLiteral("color: green;"));
@@ -341,7 +343,8 @@ void TForm1::buildPanels(QWidget* s)
 void TForm1::ShowRegs()
 {
     for (int i = 0; i < 8; ++i) {
-        const QString t = QString::fromStdString(RegisterText(sim_->m, static_cast<PanelRegister>(i), sim_->settings.Registers));
+        const QString t =
+            QString::fromStdString(RegisterText(sim_->m, static_cast<PanelRegister>(i), sim_->settings.Registers));
         if (regLabels_[i]->text() != t)
             regLabels_[i]->setText(t);
     }

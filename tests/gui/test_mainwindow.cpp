@@ -14,10 +14,14 @@
 #include <QtTest>
 #include <functional>
 
+#include "controller/MOZU.h"
 #include "controller/semi_.h"
+#include "machine/TitleWidth.h"
 #include "machine/Unit2.h"
 #include "mainwindow/FileCommands.h"
+#include "mainwindow/ShowOZU.h"
 #include "mainwindow/Splash.h"
+#include "mainwindow/Stack_m.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
 #include "tests/gui/GuiHelpers.h"
@@ -385,6 +389,35 @@ private slots:
         if (const QByteArray path = qgetenv("RAVX_SCREENSHOT"); !path.isEmpty())
             QVERIFY(form->grab().save(QString::fromLocal8Bit(path)));
         form->sim().ravx.ApplyGeneratorSettings(0, false);
+    }
+
+    // Captions and titles are read in full: the code generator's caption
+    // beside its state, the small views' titles beside the frame's buttons.
+    void captionsAndTitlesAreReadable()
+    {
+        QLabel* caption = form->labelNamed(QStringLiteral("KodCaption"));
+        QLabel* state = form->labelNamed(QStringLiteral("KodL"));
+        QVERIFY(caption && state);
+        QCOMPARE(caption->text(), QStringLiteral("Кодогенератор:"));
+        QVERIFY(caption->fontMetrics().horizontalAdvance(caption->text()) <= caption->width());
+        QVERIFY(caption->geometry().right() < state->geometry().left());
+
+        form->N10Click();
+        form->N11Click();
+        form->N12Click();
+        const QList<QWidget*> views = {form->stackView(), form->dataRamView(), form->displayRamView()};
+        for (QWidget* view : views) {
+            QVERIFY(QTest::qWaitForWindowExposed(view));
+            QVERIFY2(view->width() >= TitleBarWidth(view->windowTitle()), qPrintable(view->windowTitle()));
+            view->close();
+        }
+        int viewerWidth = 0;
+        onNextModal([&](QWidget* w) {
+            viewerWidth = w->width();
+            w->close();
+        });
+        form->viewer()->Draw(0x06);
+        QVERIFY(viewerWidth >= TitleBarWidth(form->viewer()->windowTitle()));
     }
 
     void cleanupTestCase() { form.reset(); }

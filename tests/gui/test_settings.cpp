@@ -219,8 +219,17 @@ private slots:
             }
             send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
         };
+        // the caption "Переход:" always stands; only the typed address comes and goes
+        QLabel* caption = nullptr;
+        for (QLabel* l : view->findChildren<QLabel*>())
+            if (l->text() == QStringLiteral("Переход:"))
+                caption = l;
+        QVERIFY(caption && caption->isVisible());
+        QVERIFY(!view->GoLab->isVisible());
         goTo({Qt::Key_7, Qt::Key_F, Qt::Key_E});  // hexadecimal 7FE = 2046
         QCOMPARE(view->Grid->rowAt(0), 2046);
+        QVERIFY(caption->isVisible());
+        QVERIFY(!view->GoLab->isVisible());
         save(view, "dataram.png");
 
         view->Hex->click();  // octal addresses: an 8 is error 2 and nothing moves
