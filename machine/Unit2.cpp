@@ -4,27 +4,58 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QToolButton>
 
 #include "machine/_Asm_errors.h"
 
 namespace ravx {
+namespace {
+constexpr int kClientWidth = 408;
+constexpr int kClientHeight = 134;
+constexpr int kCaptionHeight = 20;
+constexpr int kCloseSize = 16;
+}  // namespace
 
-// A title and the close button only: the window is neither minimised nor
-// maximised, it is read and closed.
-TErrW::TErrW(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+TErrW::TErrW(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint)
 {
     setWindowTitle(QStringLiteral("Ошибка"));
     setModal(true);
-    setFixedSize(408, 134);
+    setFixedSize(kClientWidth, kCaptionHeight + kClientHeight);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);
 
+    // the caption: the window is read and closed, never minimised or maximised
+    auto* bar = new QFrame(this);
+    bar->setGeometry(1, 1, kClientWidth - 2, kCaptionHeight - 1);
+    bar->setAutoFillBackground(true);
+    QPalette title = bar->palette();
+    title.setColor(QPalette::Window, title.color(QPalette::Active, QPalette::Highlight));
+    title.setColor(QPalette::WindowText, title.color(QPalette::Active, QPalette::HighlightedText));
+    bar->setPalette(title);
+    Caption = new QLabel(windowTitle(), bar);
+    Caption->setGeometry(0, 0, bar->width(), bar->height());
+    Caption->setAlignment(Qt::AlignCenter);
+    QFont bold = font;
+    bold.setBold(true);
+    Caption->setFont(bold);
+    CloseButton = new QToolButton(bar);
+    CloseButton->setText(QStringLiteral("✕"));  // drawn in the caption's colour, plain on every style
+    CloseButton->setFont(bold);
+    QPalette cross = title;
+    cross.setColor(QPalette::ButtonText, title.color(QPalette::WindowText));
+    CloseButton->setPalette(cross);
+    CloseButton->setAutoRaise(true);
+    CloseButton->setFocusPolicy(Qt::NoFocus);
+    CloseButton->setToolTip(QStringLiteral("Закрыть"));
+    CloseButton->setGeometry(bar->width() - kCloseSize - 2, (bar->height() - kCloseSize) / 2, kCloseSize, kCloseSize);
+    connect(CloseButton, &QToolButton::clicked, this, &QDialog::reject);
+
     Panel1 = new QFrame(this);
-    Panel1->setGeometry(24, 9, 361, 41);
+    Panel1->setGeometry(24, kCaptionHeight + 9, 361, 41);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(2);
     Label1 = new QLabel(Panel1);
@@ -36,7 +67,7 @@ TErrW::TErrW(QWidget* parent)
     Label1->setPalette(red);
 
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(24, 60, 361, 66);
+    Memo1->setGeometry(24, kCaptionHeight + 60, 361, 66);
     // drawn as a plain sunken panel: at a fractional scale factor (1.5) the
     // style's frame lost its bottom edge under the text area
     Memo1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -50,6 +81,7 @@ TErrW::TErrW(QWidget* parent)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // clicks anywhere on the window close it, also over its parts
+    // (the caption passes its clicks on by itself; its close button takes its own)
     for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Memo1)})
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
@@ -88,5 +120,14 @@ void TErrW::keyPressEvent(QKeyEvent* e)
     }
 }
 void TErrW::mouseReleaseEvent(QMouseEvent*) { accept(); }
+
+void TErrW::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    // the outline a frame would draw
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
 
 }  // namespace ravx

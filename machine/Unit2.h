@@ -1,5 +1,7 @@
 // The error window: the four lines of an error, closed by any key, click or
-// mouse button release.
+// mouse button release. It draws its own caption with a close button only:
+// window managers may add buttons to minimise and maximise a framed window
+// whatever the window asks for.
 #pragma once
 
 #include <QDialog>
@@ -7,6 +9,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QFrame;
+class QToolButton;
 
 namespace ravx {
 
@@ -19,12 +22,15 @@ public:
     // student wants out, and a run stops.
     bool ShowError(uint8_t code);
 
+    QLabel* Caption = nullptr;           // "Ошибка"
+    QToolButton* CloseButton = nullptr;  // closes as the window's close button: a run stops
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     QFrame* Panel1 = nullptr;

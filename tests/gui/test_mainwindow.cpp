@@ -1,6 +1,7 @@
 // The real main window under the offscreen platform: typing a program,
 // stepping, running to a breakpoint, Esc, the matrix during a run, the error
 // window and reset.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -278,6 +280,25 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_F8);
         QCOMPARE(form->sim().m.ErrorCounter, uint16_t{2});
         QVERIFY(!QApplication::activeModalWidget());
+
+        // its caption has the close button only, whatever the window manager
+        // would add to a framed window; a click on the caption closes it too
+        TErrW* errw = form->errorWindow();
+        QVERIFY(errw->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(errw->Caption->text(), QStringLiteral("Ошибка"));
+        QCOMPARE(errw->findChildren<QAbstractButton*>().size(), 1);
+        onNextModal([errw](QWidget* w) {
+            if (w == errw)
+                QTest::mouseClick(errw->Caption, Qt::LeftButton, {}, QPoint(20, 5));
+        });
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QCOMPARE(form->sim().m.ErrorCounter, uint16_t{3});
+        QVERIFY(!QApplication::activeModalWidget());
+        onNextModal([errw](QWidget* w) {
+            if (w == errw)
+                errw->CloseButton->click();
+        });
+        QVERIFY(!errw->ShowError(9));  // closed as a window: the student wants out
     }
 
     void indicatorClickOpensTheViewer()
