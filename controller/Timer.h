@@ -90,6 +90,9 @@ public:
 
     // The random source of the display RAM at reset.
     void Seed(uint32_t seed) { rng_.seed(seed); }
+    // The random source as a value, so a saved state can be restored whole.
+    const std::mt19937& Random() const { return rng_; }
+    void SetRandom(const std::mt19937& random) { rng_ = random; }
 
 private:
     // The one place that drives INT: the line and its label. A falling line

@@ -44,7 +44,10 @@ std::string RegisterText(const MachineState& m, PanelRegister r, RegisterMode mo
     return t;
 }
 
-Simulator::Simulator(Host& host) : ravx(m, panel, host), interp(m, ravx, host), host_(host) { initialise(); }
+Simulator::Simulator(Host& host) : relay_(host), ravx(m, panel, relay_), interp(m, ravx, relay_), host_(host)
+{
+    initialise();
+}
 
 void Simulator::initialise()
 {
@@ -72,7 +75,17 @@ void Simulator::initialise()
 
 bool Simulator::Step()
 {
-    host_.processEvents();
+    relay_.processEvents();
+    if (!historyOn_)
+        return stepBody();
+    history_.BeforeStep(PanelInputs::Of(panel, ravx), [this] { return snapshot(); });
+    const bool ok = stepBody();
+    history_.AfterStep(PanelInputs::Of(panel, ravx));
+    return ok;
+}
+
+bool Simulator::stepBody()
+{
     ravx.BeginStep();
     const bool interrupt = m.IF && ravx.InterruptRequested();
     interp.Execute(interrupt ? std::string_view("INTCALL") : program.StatementAt(m.IP));
@@ -119,6 +132,42 @@ void Simulator::ResetKey()
     runFlag_ = false;
     ravx.ResetCommand();
     m.Reset();  // the error counter too
+    history_.Clear();
+}
+
+StateSnapshot Simulator::snapshot() const { return {m, ravx.State(), panel, ravx.Random()}; }
+
+void Simulator::restore(const StateSnapshot& s)
+{
+    m = s.m;
+    static_cast<RavxState&>(ravx) = s.controller;
+    panel = s.panel;
+    ravx.SetRandom(s.random);
+}
+
+bool Simulator::StepBack()
+{
+    if (!CanStepBack())
+        return false;
+    const uint64_t target = history_.Steps() - 1;
+    const History::Replay replay = history_.ReplayTo(target);
+    if (!replay.from)
+        return false;
+    const PanelInputs hands = PanelInputs::Of(panel, ravx);
+    restore(*replay.from);
+    // the steps from the checkpoint on once more, with the hands as they were
+    // and without windows: their errors were shown the first time
+    relay_.muted = true;
+    std::size_t next = 0;
+    for (uint64_t s = replay.fromStep; s < target; ++s) {
+        while (next < replay.changes.size() && replay.changes[next].first == s)
+            replay.changes[next++].second.ApplyTo(panel, ravx);
+        stepBody();
+    }
+    relay_.muted = false;
+    hands.ApplyTo(panel, ravx);
+    history_.TruncateTo(target, hands);
+    return true;
 }
 
 }  // namespace ravx

@@ -10,6 +10,7 @@
 #include "controller/Timer.h"
 #include "machine/Host.h"
 #include "machine/_Asm.h"
+#include "mainwindow/History.h"
 #include "mainwindow/Program.h"
 #include "mainwindow/Settings.h"
 
@@ -21,7 +22,56 @@ enum class PanelRegister { AX, BX, CX, DX, DI, SI, SP, IP };
 // The text of a register's value label ("1234 064 AL" in octal mode).
 std::string RegisterText(const MachineState& m, PanelRegister r, RegisterMode mode);
 
+// Passes the core's calls on to the front end, or keeps them back while a
+// step back replays steps that were already shown.
+class HostRelay : public Host {
+public:
+    explicit HostRelay(Host& to) : to_(to) {}
+    bool muted = false;
+    void reportError(uint8_t code) override
+    {
+        if (!muted)
+            to_.reportError(code);
+    }
+    void processEvents() override
+    {
+        if (!muted)
+            to_.processEvents();
+    }
+    void beep() override
+    {
+        if (!muted)
+            to_.beep();
+    }
+    void stackChanged() override
+    {
+        if (!muted)
+            to_.stackChanged();
+    }
+    void dataRamChanged() override
+    {
+        if (!muted)
+            to_.dataRamChanged();
+    }
+    void displayRamChanged() override
+    {
+        if (!muted)
+            to_.displayRamChanged();
+    }
+    void fillDialogListEnabled(bool enabled, int uses) override
+    {
+        if (!muted)
+            to_.fillDialogListEnabled(enabled, uses);
+    }
+
+private:
+    Host& to_;
+};
+
 class Simulator {
+    // first, since the models below report through it
+    HostRelay relay_;
+
 public:
     explicit Simulator(Host& host);
     Simulator(const Simulator&) = delete;
@@ -43,6 +93,24 @@ public:
     void StopRun() { runFlag_ = false; }
     bool Running() const { return runFlag_; }
 
+    // ---- "Шаг назад" ----
+    // Back to the state before the last step: machine, controller, panel
+    // texts; the student's hands (matrix, Ctrl, Shift, octal box) stay.
+    // False when there is nothing to go back to.
+    bool StepBack();
+    bool CanStepBack() const { return history_.Depth() > 0; }
+    uint64_t HistoryDepth() const { return history_.Depth(); }
+    // The history ends when the state is changed outside a step: reset (done
+    // here), a program or firmware loaded, a fill dialog, the settings, an
+    // edit of the program.
+    void EndHistory() { history_.Clear(); }
+    // Recording costs the fast run a little; the runner does without it.
+    void SetHistoryEnabled(bool on)
+    {
+        historyOn_ = on;
+        history_.Clear();
+    }
+
     Host& host() { return host_; }
 
     MachineState m;
@@ -54,9 +122,14 @@ public:
 
 private:
     void initialise();
+    bool stepBody();
+    StateSnapshot snapshot() const;
+    void restore(const StateSnapshot& s);
 
     Host& host_;
     bool runFlag_ = false;
+    bool historyOn_ = true;
+    History history_;
 };
 
 }  // namespace ravx

@@ -253,6 +253,7 @@ void RecordingHost::processEvents()
 Runner::Runner(const RunOptions& options) : options_(options), sim_(host_)
 {
     host_.sim = &sim_;
+    sim_.SetHistoryEnabled(false);  // nobody steps back here
     if (!options_.events.empty())
         host_.events = ParseEvents(readWholeFile(options_.events));
     if (options_.seed)
