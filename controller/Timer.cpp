@@ -86,6 +86,8 @@ PortRegister TRavx::DecodePort(uint16_t port) const
 
 void TRavx::WritePort(PortRegister reg, uint8_t value)
 {
+    if (PortWatch)
+        PortWatch(reg, true, value);
     CommandAccess = reg == PortRegister::Command;
     PortWriteActive = true;
     BusData = value;
@@ -315,7 +317,10 @@ uint8_t TRavx::ReadPort(PortRegister reg, uint8_t al)
 {
     CommandAccess = reg == PortRegister::Command;
     panel_.CS = "0";
-    return CommandAccess ? statusRead() : dataRead(al);
+    const uint8_t value = CommandAccess ? statusRead() : dataRead(al);
+    if (PortWatch)
+        PortWatch(reg, false, value);
+    return value;
 }
 
 uint8_t TRavx::statusRead()

@@ -5,6 +5,7 @@
 // and the host.
 #pragma once
 
+#include <functional>
 #include <random>
 #include <string_view>
 
@@ -90,6 +91,9 @@ public:
 
     // The random source of the display RAM at reset.
     void Seed(uint32_t seed) { rng_.seed(seed); }
+    // Told of every port access (a read with the byte it returns), when set:
+    // the runner's trace.
+    std::function<void(PortRegister reg, bool write, uint8_t value)> PortWatch;
     // The random source as a value, so a saved state can be restored whole.
     const std::mt19937& Random() const { return rng_; }
     void SetRandom(const std::mt19937& random) { rng_ = random; }

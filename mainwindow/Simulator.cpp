@@ -88,7 +88,9 @@ bool Simulator::stepBody()
 {
     ravx.BeginStep();
     const bool interrupt = m.IF && ravx.InterruptRequested();
-    interp.Execute(interrupt ? std::string_view("INTCALL") : program.StatementAt(m.IP));
+    lastRow_ = m.IP;
+    lastStatement_ = interrupt ? std::string_view("INTCALL") : program.StatementAt(m.IP);
+    interp.Execute(lastStatement_);
     ravx.EndStatement();
     if (m.ErrorCode != 0)
         return false;

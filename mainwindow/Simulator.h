@@ -112,6 +112,10 @@ public:
     }
 
     Host& host() { return host_; }
+    // The row at IP when the last step began, and the text it executed
+    // (that row's statement, or "INTCALL"); valid until the program changes.
+    uint16_t LastRow() const { return lastRow_; }
+    std::string_view LastStatement() const { return lastStatement_; }
 
     MachineState m;
     FrontPanel panel;
@@ -129,6 +133,8 @@ private:
     Host& host_;
     bool runFlag_ = false;
     bool historyOn_ = true;
+    uint16_t lastRow_ = 0;
+    std::string_view lastStatement_;
     History history_;
 };
 

@@ -127,6 +127,41 @@ TEST_F(RunnerRun, AppliesEventsBeforeTheirStep)
     EXPECT_TRUE(runner.sim().panel.ShiftChecked);
 }
 
+TEST_F(RunnerRun, TraceHasALinePerStepWithChangesPortsAndErrors)
+{
+    RunOptions o;
+    // a key read through an interrupt, then the FIFO read again when empty
+    o.program = writeProgram({"mov al,08h", "out 2bh,al", "sti", "jmp 3", "", "", "in al,2ah", "in al,2ah", "iret"});
+    o.events = writeText("ev", "5 key 2 3 down\n");
+    o.trace = (dir_ / "trace.jsonl").string();
+    o.steps = 40;
+    {
+        Runner runner(o);
+        runner.sim().m.InterruptAddress = 6;
+        runner.Run();
+    }
+    std::ifstream in(o.trace);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 40u);
+    EXPECT_EQ(lines[0], R"({"step":1,"row":0,"text":"mov al,08h","changed":{"ax":8,"ip":1},"io":[],"errors":[]})");
+    EXPECT_EQ(lines[1], R"({"step":2,"row":1,"text":"out 2bh,al","changed":{"ip":2},"io":[{"out":43,"value":8}],"errors":[]})");
+    std::size_t intcall = 0;
+    while (intcall < lines.size() && lines[intcall].find(R"("text":"INTCALL")") == std::string::npos)
+        ++intcall;
+    ASSERT_LT(intcall + 2, lines.size());
+    EXPECT_NE(lines[intcall].find(R"("if":0)"), std::string::npos) << lines[intcall];
+    // the key's code (row 2, column 3: 023 octal = 19), then the empty FIFO: error 21
+    EXPECT_NE(lines[intcall + 1].find(R"("io":[{"in":42,"value":19}],"errors":[])"), std::string::npos)
+        << lines[intcall + 1];
+    EXPECT_NE(lines[intcall + 2].find(R"("errors":[21])"), std::string::npos) << lines[intcall + 2];
+
+    o.trace = (dir_ / "no-such-folder" / "trace.jsonl").string();
+    Runner cannot(o);
+    EXPECT_THROW(cannot.Run(), RunnerError);
+}
+
 TEST_F(RunnerRun, UnreadableFilesAreRunnerErrors)
 {
     RunOptions o;

@@ -11,6 +11,7 @@
 #include "mainwindow/FileError.h"
 #include "mainwindow/SettingsForm.h"
 #include "tools/ravx-run/Json.h"
+#include "tools/ravx-run/Trace.h"
 
 namespace ravx {
 
@@ -25,6 +26,8 @@ const char* const kRunUsage =
     "  --no-auto-release     key auto-release off\n"
     "  --no-octal-strobe     octal strobe input off\n"
     "  --json                print the final state as one JSON object\n"
+    "  --trace FILE          write one JSON line per step (row, text, changed registers\n"
+    "                        and flags, port reads and writes, errors)\n"
     "  --save-program FILE    write the program file as \"Сохранить программу\" does\n"
     "  --save-firmware FILE   write the firmware dump as \"Сохранить прошивку\" does\n"
     "  --listing FILE         write the program listing as the report does\n"
@@ -108,6 +111,8 @@ RunOptions ParseRunOptions(const std::vector<std::string>& args)
             o.octalStrobe = false;
         } else if (a == "--json") {
             o.json = true;
+        } else if (a == "--trace") {
+            o.trace = needValue(i);
         } else if (a == "--save-program") {
             o.saveProgram = needValue(i);
         } else if (a == "--save-firmware") {
@@ -285,8 +290,15 @@ Runner::Runner(const RunOptions& options) : options_(options), sim_(host_)
 RunResult Runner::Run()
 {
     RunResult r;
+    if (options_.trace.empty()) {
+        if (options_.steps > 0)
+            r.stop = sim_.Run(options_.steps, &r.steps);
+        return r;
+    }
+    TraceWriter trace(options_.trace, sim_, host_);
+    uint64_t n = 0;
     if (options_.steps > 0)
-        r.stop = sim_.Run(options_.steps, &r.steps);
+        r.stop = sim_.Run(options_.steps, &r.steps, [&] { trace.AfterStep(++n); });
     return r;
 }
 

@@ -31,6 +31,7 @@ struct RunOptions {
     bool autoRelease = true;
     bool octalStrobe = true;
     bool json = false;
+    std::string trace;
     // files written after the run, in this order
     std::string saveProgram;
     std::string saveFirmware;
