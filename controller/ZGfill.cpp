@@ -336,10 +336,10 @@ void TForm4::Load(FillTarget target)
     ZGGrid->setFocus();
 }
 
-void TForm4::Open(FillTarget target)
+bool TForm4::Open(FillTarget target)
 {
     Load(target);
-    exec();
+    return exec() == QDialog::Accepted;
 }
 
 void TForm4::SetListEnabled(bool enabled, int uses)

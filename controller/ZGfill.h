@@ -70,8 +70,8 @@ public:
     TForm4(TRavx& controller, MachineState& machine, Host& host, QWidget* parent = nullptr);
 
     // The six items of the menu "Заполнение": fills the grid from the target
-    // and shows the dialog modally.
-    void Open(FillTarget target);
+    // and shows the dialog modally. True when "Ввод" stored the cells.
+    bool Open(FillTarget target);
     // The grid filled from the target, as Open does before it shows the dialog.
     void Load(FillTarget target);
     // The host's fillDialogListEnabled, and the hidden "Скрыть" (the list

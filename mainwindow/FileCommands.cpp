@@ -35,6 +35,7 @@ void LoadFirmware(Simulator& sim, const std::string& path)
     sim.ravx.Zg4 = tables.Zg4;
     sim.ravx.Kg = tables.Kg;
     sim.m.Ram = ram.Ram;
+    sim.EndHistory();  // the steps before ran on other tables
 }
 
 void SaveFirmware(Simulator& sim, const std::string& path)

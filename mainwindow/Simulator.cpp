@@ -100,7 +100,7 @@ bool Simulator::stepBody()
     return m.ErrorCode == 0;
 }
 
-RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<void()>& afterStep)
+RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<void()>& afterStep, int targetRow)
 {
     uint64_t n = 0;
     RunStop why = RunStop::Steps;
@@ -116,6 +116,10 @@ RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<v
         }
         if (program.BreakpointAt(m.IP)) {
             why = RunStop::Breakpoint;
+            break;
+        }
+        if (targetRow >= 0 && m.IP == targetRow) {
+            why = RunStop::Target;
             break;
         }
         if (!runFlag_) {

@@ -16,7 +16,7 @@
 
 namespace ravx {
 
-enum class RunStop { Steps, Breakpoint, Error, Stopped };
+enum class RunStop { Steps, Breakpoint, Error, Stopped, Target };
 
 enum class PanelRegister { AX, BX, CX, DX, DI, SI, SP, IP };
 // The text of a register's value label ("1234 064 AL" in octal mode).
@@ -85,8 +85,10 @@ public:
     // the row at the new IP has a breakpoint, a step fails, the run flag is
     // cleared, or maxSteps steps were made. `steps` receives their number.
     // `afterStep`, when given, is called after every step (the application
-    // refreshes its panels there).
-    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr, const std::function<void()>& afterStep = {});
+    // refreshes its panels there). With `targetRow` (0 and up) the run also
+    // stops when IP reaches that row ("Выполнить до курсора").
+    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr, const std::function<void()>& afterStep = {},
+                int targetRow = -1);
     // The reset command of the main window.
     void ResetKey();
     // Stops a running automatic run at the end of its current step (Esc).

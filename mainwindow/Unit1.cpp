@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -66,6 +67,11 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
     setCentralWidget(central);
     buildMenu();
     buildGrid();
+    // the program's rows changed: "Шаг назад" may have nothing to go back to
+    connect(programModel_, &QAbstractItemModel::dataChanged, this, [this] {
+        if (stepBackAction_)
+            stepBackAction_->setEnabled(sim_->CanStepBack());
+    });
     setFixedWidth(kClientWidth);
     strip_ = new QWidget(central);
     strip_->setGeometry(0, kClientHeight - kStripHeight, kClientWidth, kStripHeight);
@@ -152,7 +158,8 @@ void TForm1::buildMenu()
         QAction* item = actions_[actions_.size() - 7 + i];
         connect(item, &QAction::triggered, this, [this, target = targets[i]] {
             Grid1->commitEditing();
-            form4_->Open(target);
+            if (form4_->Open(target))
+                sim_->EndHistory();  // the steps before ran on other tables
             ShowState();  // a generator filled anew shows on the next step; the panels stay current
         });
     }
@@ -162,12 +169,16 @@ void TForm1::buildMenu()
     hide->setVisible(false);
     auto* hideKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5), this);
     connect(hideKey, &QShortcut::activated, hide, &QAction::trigger);
-    addMenu("Запуск", {{"Один шаг", QKeySequence(Qt::Key_F8), &TForm1::BitBtn1Click},
-                       {"Автоматически", QKeySequence(Qt::CTRL | Qt::Key_F9), &TForm1::N29Click},
-                       {"Быстро", QKeySequence(Qt::CTRL | Qt::Key_F10), &TForm1::N48Click},
-                       {"Точка останова", QKeySequence(Qt::CTRL | Qt::Key_F8), &TForm1::N32Click},
-                       {"Убрать все точки останова", QKeySequence(), &TForm1::N33Click},
-                       {"Сброс", QKeySequence(Qt::Key_F9), &TForm1::ResetKey}});
+    QMenu* run = addMenu("Запуск", {{"Один шаг", QKeySequence(Qt::Key_F8), &TForm1::BitBtn1Click},
+                                    {"Шаг назад", QKeySequence(Qt::SHIFT | Qt::Key_F8), &TForm1::StepBackClick},
+                                    {"Автоматически", QKeySequence(Qt::CTRL | Qt::Key_F9), &TForm1::N29Click},
+                                    {"Быстро", QKeySequence(Qt::CTRL | Qt::Key_F10), &TForm1::N48Click},
+                                    {"Выполнить до курсора", QKeySequence(Qt::Key_F4), &TForm1::RunToCursorClick},
+                                    {"Точка останова", QKeySequence(Qt::CTRL | Qt::Key_F8), &TForm1::N32Click},
+                                    {"Убрать все точки останова", QKeySequence(), &TForm1::N33Click},
+                                    {"Сброс", QKeySequence(Qt::Key_F9), &TForm1::ResetKey}});
+    stepBackAction_ = actionNamed(QStringLiteral("Шаг назад"));
+    buildPaceMenu(run);
     addMenu("Настройка",
             {{"Работа программы", QKeySequence(), &TForm1::N14Click},
              {"Генерация отчета", QKeySequence(), &TForm1::ReportOptionsClick}});
@@ -194,33 +205,6 @@ void TForm1::afterStep()
     showZU_->DataRamChanged();  // an open data RAM view follows every step
 }
 
-void TForm1::N29Click() { runAutomatic(false); }
-void TForm1::N48Click() { runAutomatic(true); }
-
-void TForm1::runAutomatic(bool fast)
-{
-    if (sim_->Running())
-        return;  // one run at a time
-    Grid1->commitEditing();
-    eventClock_.start();
-    stepsSinceClock_ = 0;
-    if (fast) {
-        FastLabel->show();
-        FastLabel->raise();
-        FastLabel->repaint();
-        setUpdatesEnabled(false);
-        sim_->Run(UINT64_MAX);
-        setUpdatesEnabled(true);
-        FastLabel->hide();
-        afterStep();
-        update();
-    } else {
-        // The panels follow every step; they are painted whenever pending
-        // events are processed, which is as often as the screen can show.
-        sim_->Run(UINT64_MAX, nullptr, [this] { afterStep(); });
-    }
-}
-
 void TForm1::N32Click()
 {
     Grid1->commitEditing();
@@ -239,6 +223,8 @@ void TForm1::N33Click()
 
 void TForm1::ResetKey()
 {
+    if (waitLoop_)
+        waitLoop_->quit();  // a paced run sees the cleared run flag at once
     Grid1->commitEditing();
     sim_->ResetKey();
     showReset();
@@ -272,8 +258,10 @@ void TForm1::N13Click() { showTool(tasks_); }
 void TForm1::N14Click()
 {
     Grid1->commitEditing();
-    if (options_->Run())
+    if (options_->Run()) {
+        sim_->EndHistory();  // the steps before ran with other settings
         ShowState();
+    }
 }
 
 ResultStore& TForm1::store()
@@ -308,6 +296,7 @@ void TForm1::CopyMClick()
 
 void TForm1::InsertMClick()
 {
+    sim_->EndHistory();  // the rows the history ran are no more
     Grid1->commitEditing();
     const int row = Grid1->currentRow();
     if (row < 0)
@@ -321,6 +310,7 @@ void TForm1::InsertMClick()
 
 void TForm1::DeleteMClick()
 {
+    sim_->EndHistory();  // the rows the history ran are no more
     Grid1->commitEditing();
     const ProgramGrid::Range r = Grid1->selectedRange();
     if (r.top < 0 || r.bottom < r.top)
@@ -333,6 +323,7 @@ void TForm1::DeleteMClick()
 
 void TForm1::N18Click()
 {
+    sim_->EndHistory();  // the rows the history ran are no more
     Grid1->commitEditing();
     const int row = Grid1->currentRow();
     InsertRow(sim_->program, row, sim_->settings.ShiftMode);
@@ -342,6 +333,7 @@ void TForm1::N18Click()
 
 void TForm1::N20Click()
 {
+    sim_->EndHistory();  // the rows the history ran are no more
     Grid1->commitEditing();
     const int row = Grid1->currentRow();
     DeleteRow(sim_->program, row, sim_->settings.ShiftMode);
@@ -366,7 +358,7 @@ void TForm1::reportError(uint8_t code)
     // Esc or closing the window ends a run too: a run that reads an empty
     // FIFO over and over would otherwise show its error again at once.
     if (!errW_->ShowError(code))
-        sim_->StopRun();
+        stopRun();
     if (locked && sim_->Running())
         setUpdatesEnabled(false);
 }
@@ -455,7 +447,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         // the window previews every key: Esc stops a run
         if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this)
-            sim_->StopRun();
+            stopRun();
     }
     if (watched == IndicatorPanel && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
@@ -522,7 +514,7 @@ void TForm1::closeEvent(QCloseEvent* e)
 {
     if (sim_->Running()) {
         // the run loop is below us on the stack: stop it first, close after
-        sim_->StopRun();
+        stopRun();
         e->ignore();
         QTimer::singleShot(0, this, &QWidget::close);
         return;

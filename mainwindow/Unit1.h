@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "mainwindow/Report.h"
+#include "mainwindow/RunPace.h"
 #include "mainwindow/Simulator.h"
 #include "mainwindow/Unit1_grid.h"
 
 class QAction;
+class QEventLoop;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -67,12 +69,19 @@ public:
 
     // ---- the commands of the menu "Запуск" ----
     void BitBtn1Click();  // one step
+    void StepBackClick();     // "Шаг назад", Shift+F8: the state before the last step
+    void RunToCursorClick();  // "Выполнить до курсора", F4
     void N29Click();      // automatic run
     void N48Click();      // fast run
     void N32Click();      // toggle the breakpoint of the cursor row
     void N33Click();      // clear all breakpoints
     void ResetKey();
     void N5Click();  // exit
+    // The automatic run's pace in steps a second, 0 the fastest ("Скорость").
+    void SetRunPace(int stepsPerSecond);
+    int RunPace() const { return runPace_; }
+    // How many steps of the last automatic run were shown one by one.
+    uint64_t StepsShown() const { return stepsShown_; }
 
     // ---- the commands of the menu "Файл" (Unit1_files.cpp) ----
     void OpenProgramClick();   // F3
@@ -162,7 +171,13 @@ private:
     bool fileCommand(const std::function<void()>& command);
     void refreshG1();
     void refreshBreakpoint(int address);
-    void runAutomatic(bool fast);
+    void runAutomatic(bool fast, int targetRow = -1);
+    void buildPaceMenu(QMenu* run);
+    // Waits for a step's moment in a paced run, answering the student meanwhile.
+    void waitUntil(const QElapsedTimer& clock, int64_t dueMs);
+    void stopRun();
+    // What the window shows after the state was changed outside a step.
+    void showWholeState();
     void showGoTo();
     // The left button on a panel works the input matrix's current cell.
     void toggleMatrixCell();
@@ -224,6 +239,11 @@ private:
     std::array<std::array<FixedText<8>, kDisplayPositions>, 2> indicatorShown_{};
     QSize indicatorSize_;
     bool firstShow_ = true;
+    int runPace_ = kDefaultRunPace;
+    uint64_t stepsShown_ = 0;
+    QEventLoop* waitLoop_ = nullptr;
+    QAction* stepBackAction_ = nullptr;
+    std::vector<QAction*> paceActions_;
 };
 
 }  // namespace ravx

@@ -80,6 +80,8 @@ bool ProgramModel::setData(const QModelIndex& index, const QVariant& value, int 
     const std::string text = CellText(value.toString().toStdString());
     if (text != target) {
         target = text;
+        if (index.column() == kStatement)
+            sim_.EndHistory();  // a step back would replay the new text
         emit dataChanged(index, index);
     }
     return true;

@@ -426,6 +426,8 @@ void TForm1::ShowState()
     FlGrid->setFlags(sim_->m.IF, sim_->m.PF, sim_->m.SF, sim_->m.ZF);
     ShowRegs();
     refreshG1();
+    if (stepBackAction_)
+        stepBackAction_->setEnabled(sim_->CanStepBack());
 }
 
 void TForm1::refreshG1()

@@ -84,6 +84,7 @@ private slots:
         answerStartUp(nullptr, &portMessage);
         form = std::make_unique<TForm1>(nullptr, storeDir.filePath(QStringLiteral("results.ini")));
         form->sim().ravx.Seed(1);  // display RAM contents repeat from run to run
+        form->SetRunPace(0);  // runs here go as fast as they can
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QTRY_VERIFY(!portMessage.isEmpty());
@@ -410,6 +411,75 @@ private slots:
         if (const QByteArray path = qgetenv("RAVX_SCREENSHOT"); !path.isEmpty())
             QVERIFY(form->grab().save(QString::fromLocal8Bit(path)));
         form->sim().ravx.ApplyGeneratorSettings(0, false);
+    }
+
+    // The pace chosen in "Запуск" → "Скорость" (or with Ctrl+plus and
+    // Ctrl+minus) is the pace of the automatic run; up to the screen's rate
+    // every step is shown.
+    void paceReachesTheRunAndEveryStepIsShown()
+    {
+        clearProgram();
+        QCOMPARE(form->RunPace(), 0);  // set so by this test case
+        auto paceItem = [this](const QString& caption) -> QAction* {
+            for (QAction* a : form->findChildren<QAction*>())
+                if (a->text() == caption && a->isCheckable())
+                    return a;
+            return nullptr;
+        };
+        QAction* fifty = paceItem(QStringLiteral("50 шагов/с"));
+        QVERIFY(fifty && paceItem(QStringLiteral("5 шагов/с")) && paceItem(QStringLiteral("Максимальная")));
+        fifty->trigger();
+        QCOMPARE(form->RunPace(), 50);
+        QVERIFY(fifty->isChecked());
+        QTest::keyClick(form.get(), Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(form->RunPace(), 20);
+        QVERIFY(paceItem(QStringLiteral("20 шагов/с"))->isChecked());
+        QTest::keyClick(form.get(), Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(form->RunPace(), 50);
+
+        setProgram(0, {"inc ax", "inc bx", "inc cx", "inc dx", "inc ax", "inc bx", "inc cx", "inc dx", "nop"});
+        form->sim().program.rows[8].breakpoint = true;
+        form->N29Click();
+        QCOMPARE(form->sim().m.IP, uint16_t{8});
+        QCOMPARE(form->StepsShown(), uint64_t{8});
+        form->SetRunPace(0);
+        form->N33Click();
+    }
+
+    // "Шаг назад" (Shift+F8) brings every label back as it was before the
+    // last step; F4 runs to the cursor row.
+    void stepBackRestoresTheLabelsAndF4RunsToTheCursor()
+    {
+        clearProgram();
+        QAction* back = form->actionNamed(QStringLiteral("Шаг назад"));
+        QVERIFY(back && !back->isEnabled());
+        setProgram(0, {"mov al,08h", "out 2bh,al", "mov al,90h", "out 2bh,al", "mov al,5bh", "out 2ah,al",
+                       "mov al,0d1h", "out 2bh,al", "jmp 4"});
+        auto labels = [this] {
+            QStringList texts;
+            for (QLabel* l : form->findChildren<QLabel*>())
+                texts << l->objectName() + "=" + l->text() + (l->isVisibleTo(form.get()) ? "" : " (hidden)");
+            return texts;
+        };
+        std::vector<QStringList> before;
+        for (int n = 0; n < 12; ++n) {
+            before.push_back(labels());
+            QTest::keyClick(form.get(), Qt::Key_F8);
+        }
+        QVERIFY(back->isEnabled());
+        for (int n = 11; n >= 0; --n) {
+            QTest::keyClick(form.get(), Qt::Key_F8, Qt::ShiftModifier);
+            QCOMPARE(labels(), before[static_cast<std::size_t>(n)]);
+        }
+        QVERIFY(!back->isEnabled());
+
+        // F4: the run stops when IP reaches the cursor row
+        form->Grid1->setCurrentCell(6, 1);
+        QTest::keyClick(form.get(), Qt::Key_F4);
+        QCOMPARE(form->sim().m.IP, uint16_t{6});
+        QVERIFY(back->isEnabled());
+        form->ResetKey();
+        QVERIFY(!back->isEnabled());
     }
 
     // Captions and titles are read in full: the code generator's caption

@@ -328,6 +328,7 @@ const char* RunStopName(RunStop s)
     case RunStop::Breakpoint: return "breakpoint";
     case RunStop::Error: return "error";
     case RunStop::Stopped:
+    case RunStop::Target:  // the runner sets no target
     case RunStop::Steps: return "steps";
     }
     return "steps";
