@@ -76,13 +76,50 @@ QString MissingValue(const char* name) { return QStringLiteral("Failed to get da
 
 }  // namespace
 
+// Every read of the file, not only every write, happens under one lock that
+// all writers hold: QSettings reads without its own lock, and a read that
+// overlaps a writer's rename can keep the old contents under the new file's
+// size and time; its next sync then believes the file unchanged and the next
+// write drops the records it never saw.
+class ResultStore::Lock {
+public:
+    explicit Lock(ResultStore& store) : store_(store), file_(store.path_ + QLatin1String(kNamesLockSuffix))
+    {
+        if (store_.lockHeld_) {
+            return;  // an outer step of this store holds it
+        }
+        file_.setStaleLockTime(kLockStaleMs);
+        taken_ = file_.tryLock(kLockWaitMs);
+        // only a folder nobody may write in has no lock file: and no writers
+        usable_ = taken_ || file_.error() == QLockFile::PermissionError;
+        store_.lockHeld_ = taken_;
+    }
+    ~Lock()
+    {
+        if (taken_) {
+            store_.lockHeld_ = false;
+        }
+    }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    // False when another process kept the lock past the wait.
+    bool Usable() const { return usable_; }
+
+private:
+    ResultStore& store_;
+    QLockFile file_;
+    bool taken_ = false;
+    bool usable_ = true;
+};
+
 ResultStore::ResultStore() : ResultStore(DefaultPath()) {}
 
-ResultStore::ResultStore(const QString& path)
-    : path_(path), settings_(std::make_unique<QSettings>(path, QSettings::IniFormat))
+ResultStore::ResultStore(const QString& path) : path_(path)
 {
-    // QSettings reads the file, and so learns whether it is damaged, only at
-    // the first access; every writer checks that before touching anything.
+    // QSettings reads the file when it is made, and so learns whether it is
+    // damaged; every writer checks that before touching anything.
+    const Lock lock(*this);
+    settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
     settings_->allKeys();
 }
 
@@ -117,6 +154,10 @@ bool ResultStore::Sync()
     // A damaged file is never written over: the records in it may still be
     // saved by hand.
     if (!Usable()) {
+        return false;
+    }
+    const Lock lock(*this);
+    if (!lock.Usable()) {
         return false;
     }
     settings_->sync();
@@ -227,9 +268,8 @@ QString ResultStore::StoreResult(const QString& name, const result::RecordValues
     }
     // Finding a free name and taking it must be one step for all processes,
     // or two students with one name could write into the same key.
-    QLockFile lock(path_ + QLatin1String(kNamesLockSuffix));
-    lock.setStaleLockTime(kLockStaleMs);
-    if (!lock.tryLock(kLockWaitMs) || !Sync()) {
+    const Lock lock(*this);
+    if (!lockHeld_ || !Sync()) {
         throw failed;
     }
     const QString keyName = FindFreeName(name);
@@ -247,7 +287,7 @@ QString ResultStore::StoreResult(const QString& name, const result::RecordValues
 QStringList ResultStore::ResultNames()
 {
     if (Usable()) {
-        settings_->sync();
+        Sync();
     }
     QStringList names = SubKeys(QLatin1String(kResultsRoot));
     std::reverse(names.begin(), names.end());

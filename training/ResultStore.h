@@ -104,6 +104,10 @@ private:
     bool Sync();
     QString FindFreeName(const QString& name);
 
+    // Takes the store's lock unless this store already holds it; a folder
+    // nobody may write in has no writers to wait for.
+    class Lock;
+    bool lockHeld_ = false;
     QString path_;
     std::unique_ptr<QSettings> settings_;
 };
