@@ -58,7 +58,7 @@ public:
     static constexpr uint64_t kCheckpointInterval = 1024;
     // Checkpoints kept: the oldest is dropped when a new one is taken, so at
     // least (kCheckpoints - 1) * kCheckpointInterval steps can be undone, in
-    // about kCheckpoints * sizeof(StateSnapshot) bytes (some 320 KB) plus the
+    // about kCheckpoints * sizeof(StateSnapshot) bytes (some 270 KB) plus the
     // hands' changes in that span.
     static constexpr std::size_t kCheckpoints = 16;
     static constexpr uint64_t kGuaranteedDepth = (kCheckpoints - 1) * kCheckpointInterval;

@@ -139,6 +139,8 @@ void TForm1::runAutomatic(bool fast, int targetRow)
             }
             if (schedule.ShowAfter(n)) {
                 afterStep();
+                // painted now, even when the next step is already due
+                QCoreApplication::processEvents();
                 if (schedule.EachStepShown())
                     ++stepsShown_;
             }
