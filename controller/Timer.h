@@ -52,7 +52,11 @@ public:
     // A click on the "Ctrl" box; in strobed mode ("^STB") a click that leaves
     // it unchecked sends a strobe.
     void ClickCtrl();
-    void SetShift(bool checked) { panel_.ShiftChecked = checked; }
+    void SetShift(bool checked)
+    {
+        ++HandsVersion;
+        panel_.ShiftChecked = checked;
+    }
     // The preview code under the matrix: the key code the cell would give
     // (emptied in strobed mode).
     void PreviewCell(int row, int column);
@@ -91,6 +95,10 @@ public:
 
     // The random source of the display RAM at reset.
     void Seed(uint32_t seed) { rng_.seed(seed); }
+    // Counts the changes the student's hands made through the inputs above
+    // (the controller's own changes within a step do not count): the
+    // history writes the hands down only when it moved.
+    uint32_t HandsVersion = 0;
     // Told of every port access (a read with the byte it returns), when set:
     // the runner's trace.
     std::function<void(PortRegister reg, bool write, uint8_t value)> PortWatch;

@@ -118,12 +118,14 @@ void TRavx::ResetCommand()
 
 void TRavx::SetMatrixCell(int row, int column, bool pressed)
 {
+    ++HandsVersion;
     if (row >= 0 && row < kMatrixSize && column >= 0 && column < kMatrixSize)
         panel_.Matrix[row][column] = pressed ? '0' : '1';
 }
 
 void TRavx::ClickCtrl()
 {
+    ++HandsVersion;
     panel_.CtrlChecked = !panel_.CtrlChecked;
     if (ModeStrobed && !panel_.CtrlChecked)
         StrobePending = true;
@@ -131,6 +133,7 @@ void TRavx::ClickCtrl()
 
 void TRavx::PreviewCell(int row, int column)
 {
+    ++HandsVersion;
     if (ModeStrobed) {
         panel_.MGridNum = "";
         return;
@@ -140,6 +143,7 @@ void TRavx::PreviewCell(int row, int column)
 
 void TRavx::SetOctalEntry(std::string_view text)
 {
+    ++HandsVersion;
     Label t;
     for (char c : text)
         if (c >= '0' && c <= '7' && t.size() < 3)

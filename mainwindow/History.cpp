@@ -8,7 +8,7 @@ void History::Clear()
 {
     checkpoints_.clear();
     changes_.clear();
-    lastInputs_ = PanelInputs{};
+    handsKnown_ = false;
     steps_ = 0;
     firstStep_ = 0;
 }
@@ -42,7 +42,7 @@ History::Replay History::ReplayTo(uint64_t target) const
     return r;
 }
 
-void History::TruncateTo(uint64_t target, const PanelInputs& inputs)
+void History::TruncateTo(uint64_t target, const PanelInputs& inputs, uint32_t handsVersion)
 {
     while (!checkpoints_.empty() && checkpoints_.back().step >= target)
         checkpoints_.pop_back();
@@ -52,7 +52,8 @@ void History::TruncateTo(uint64_t target, const PanelInputs& inputs)
     // the hands as they are now go into the record: a later replay through
     // this step must find them as the next step will
     changes_.push_back({target, inputs});
-    lastInputs_ = inputs;
+    handsVersion_ = handsVersion;
+    handsKnown_ = true;
 }
 
 }  // namespace ravx

@@ -69,22 +69,21 @@ public:
     // The number of steps recorded since the history began.
     uint64_t Steps() const { return steps_; }
 
-    // The step driver's calls around one step: before it with the state as
-    // the step finds it (`snapshot` is called only when a checkpoint is due),
-    // after it with the hands as the step left them.
-    template <typename TakeSnapshot>
-    void BeforeStep(const PanelInputs& inputs, TakeSnapshot&& snapshot)
+    // The step driver's calls around one step: before it with the count of
+    // the hands' changes (`inputs` and `snapshot` are called only when the
+    // hands moved or a checkpoint is due), after it.
+    template <typename TakeInputs, typename TakeSnapshot>
+    void BeforeStep(uint32_t handsVersion, TakeInputs&& inputs, TakeSnapshot&& snapshot)
     {
         if (steps_ % kCheckpointInterval == 0 || checkpoints_.empty())
             addCheckpoint(snapshot());
-        if (!(inputs == lastInputs_))
-            changes_.push_back({steps_, inputs});
+        if (handsVersion != handsVersion_ || !handsKnown_) {
+            changes_.push_back({steps_, inputs()});
+            handsVersion_ = handsVersion;
+            handsKnown_ = true;
+        }
     }
-    void AfterStep(const PanelInputs& inputs)
-    {
-        lastInputs_ = inputs;
-        ++steps_;
-    }
+    void AfterStep() { ++steps_; }
 
     // The checkpoint to replay from for the state before step `target`
     // (0-based count of steps since the history began), and the hands'
@@ -96,8 +95,8 @@ public:
     };
     Replay ReplayTo(uint64_t target) const;
     // Forgets everything from step `target` on: the steps after a step back
-    // are a new future.
-    void TruncateTo(uint64_t target, const PanelInputs& inputs);
+    // are a new future, starting with the hands as they are now.
+    void TruncateTo(uint64_t target, const PanelInputs& inputs, uint32_t handsVersion);
 
 private:
     struct Checkpoint {
@@ -108,7 +107,8 @@ private:
 
     std::deque<Checkpoint> checkpoints_;
     std::deque<std::pair<uint64_t, PanelInputs>> changes_;
-    PanelInputs lastInputs_;
+    uint32_t handsVersion_ = 0;
+    bool handsKnown_ = false;
     uint64_t steps_ = 0;
     uint64_t firstStep_ = 0;
 };

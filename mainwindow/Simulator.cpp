@@ -78,9 +78,10 @@ bool Simulator::Step()
     relay_.processEvents();
     if (!historyOn_)
         return stepBody();
-    history_.BeforeStep(PanelInputs::Of(panel, ravx), [this] { return snapshot(); });
+    history_.BeforeStep(
+        ravx.HandsVersion, [this] { return PanelInputs::Of(panel, ravx); }, [this] { return snapshot(); });
     const bool ok = stepBody();
-    history_.AfterStep(PanelInputs::Of(panel, ravx));
+    history_.AfterStep();
     return ok;
 }
 
@@ -172,7 +173,7 @@ bool Simulator::StepBack()
     }
     relay_.muted = false;
     hands.ApplyTo(panel, ravx);
-    history_.TruncateTo(target, hands);
+    history_.TruncateTo(target, hands, ravx.HandsVersion);
     return true;
 }
 
