@@ -1,6 +1,7 @@
 #include "training/Quest.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFont>
 #include <QFrame>
@@ -197,8 +198,11 @@ void TForm5::ShowQuestion(const bank::Question& question)
 void TForm5::ShowResult(const QString& name, const QString& group, const result::TestTexts& texts)
 {
     SetState(State::Result);
-    StName->setText(name);
-    GrName->setText(group);
+    // a long name or group is cut with "…" to its line; the whole shows on hover
+    for (auto [label, text] : {std::pair{StName, name}, std::pair{GrName, group}}) {
+        label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->width()));
+        label->setToolTip(text);
+    }
     TotalQ->setText(QString::fromStdString(texts.total));
     GoodA->setText(QString::fromStdString(texts.good));
     BadA->setText(QString::fromStdString(texts.bad));
@@ -216,17 +220,20 @@ std::vector<bool> TForm5::Ticks(int answers) const
     return ticks;
 }
 
-QString TForm5::Name() const { return NameE->text(); }
-QString TForm5::Group() const { return GrE->text(); }
+// Blanks around a name are no part of it: " Петров" and "Петров" are one student.
+QString TForm5::Name() const { return NameE->text().trimmed(); }
+QString TForm5::Group() const { return GrE->text().trimmed(); }
 
 void TForm5::OkBClick()
 {
-    if (state_ == State::Entry && (NameE->text().isEmpty() || GrE->text().isEmpty())) {
+    if (state_ == State::Entry && (Name().isEmpty() || Group().isEmpty())) {
         QMessageBox::warning(this, windowTitle(), QString::fromUtf8(result::kMissingDataText));
         return;
     }
     accept();
 }
+
+void TForm5::closeEvent(QCloseEvent* e) { e->ignore(); }
 
 bool TForm5::eventFilter(QObject* watched, QEvent* event)
 {
@@ -247,7 +254,7 @@ EntryTestResult RunEntryTest(QWidget* parent, ResultStore& store, const QString&
     TForm5 form(parent);
     form.ShowEntryState();
     if (form.exec() != QDialog::Accepted) {
-        return outcome;  // left without a name: a failed test, nothing to store
+        return outcome;  // the application is ending: no test, nothing to store
     }
     const bank::Bank bank = bank::ReadBankFile(executable.toStdString());
     if (bank.status != bank::BankStatus::Ok) {
@@ -265,8 +272,8 @@ EntryTestResult RunEntryTest(QWidget* parent, ResultStore& store, const QString&
     for (int index : bank::ChooseQuestions(static_cast<int>(bank.records.size()), random)) {
         const bank::Question question = bank::ParseRecord(bank.records[static_cast<std::size_t>(index)]);
         std::vector<bool> ticks;
-        // Questions not seen because the window was left still count their
-        // correct answers, so leaving never passes.
+        // The window is left only when the application itself ends; the
+        // questions not seen then still count their correct answers.
         if (!left) {
             form.ShowQuestion(question);
             left = form.exec() != QDialog::Accepted;

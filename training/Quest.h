@@ -53,8 +53,12 @@ public:
     QLabel* BadA;
     QLabel* Itog;
 
+    // Esc and a close request do nothing in any state: only "Ввод" moves on.
+    void reject() override {}
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private slots:
     void OkBClick();
