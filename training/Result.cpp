@@ -120,8 +120,10 @@ void TForm6::FormShow()
     const QSignalBlocker quiet(ListBox1);
     ListBox1->clear();
     for (const QString& key : store_.ResultNames()) {
-        auto* item = new QListWidgetItem(QString::fromStdString(result::DisplayName(key.toStdString())), ListBox1);
+        const QString name = QString::fromStdString(result::DisplayName(key.toStdString()));
+        auto* item = new QListWidgetItem(name, ListBox1);
         item->setData(kKeyRole, key);
+        item->setToolTip(name);  // a long name is cut with "…" in the list
     }
     ShowEntry();
     Label8->setText(checksum_);
@@ -144,8 +146,16 @@ void TForm6::ShowEntry()
     }
     const QString key = ListBox1->currentItem()->data(kKeyRole).toString();
     const StoredEntry entry = store_.ReadResult(key);
+    // An entry that cannot be read shows nothing rather than the numbers of
+    // the student shown before; its problem is the list item's tooltip.
+    if (!entry.error.isEmpty()) {
+        for (QLabel* value : {TimeL, GrName, TotalQ, GoodA, BadA, Itog})
+            value->clear();
+        ListBox1->currentItem()->setToolTip(ListBox1->currentItem()->text() + QStringLiteral("\n") + entry.error);
+    }
     if (!entry.group.isNull()) {
-        GrName->setText(entry.group);
+        GrName->setText(GrName->fontMetrics().elidedText(entry.group, Qt::ElideRight, GrName->width()));
+        GrName->setToolTip(entry.group);
     }
     if (entry.decoded) {
         const result::EntryTexts texts = result::MakeEntryTexts(entry.decoded->counters);
@@ -157,9 +167,6 @@ void TForm6::ShowEntry()
         SetColour(Itog, texts.passed ? kPassedColour : kFailedColour);
     }
     Label8->setText(checksum_);
-    if (!entry.error.isEmpty()) {
-        ShowError(entry.error);
-    }
 }
 
 void TForm6::Button1Click()
