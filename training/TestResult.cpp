@@ -10,8 +10,7 @@ namespace {
 
 constexpr int kPassPercent = 50;
 constexpr double kHundred = 100.0;
-constexpr unsigned kMonthLength = 30;  // the purge rule's idea of a month
-constexpr unsigned kMaxAgeDays = 10;
+constexpr int kMaxAgeDays = 10;
 constexpr double kMillisecondsPerDay = 86400000.0;
 // 1 January 100 and 31 December 9999 as days since 30 December 1899.
 constexpr double kFirstDay = -657434.0;
@@ -136,12 +135,13 @@ double DateFromBytes(const Value8& bytes)
 
 bool IsRecordOld(const CivilTime& record, const CivilTime& today)
 {
-    if (record.year != today.year) {
-        return true;
-    }
-    const auto d = static_cast<uint16_t>(today.month > record.month ? today.day + kMonthLength - record.day
-                                                                    : today.day - record.day);
-    return d > kMaxAgeDays;
+    using namespace std::chrono;
+    const year_month_day r{year{static_cast<int>(record.year)}, month{record.month}, day{record.day}};
+    const year_month_day t{year{static_cast<int>(today.year)}, month{today.month}, day{today.day}};
+    if (!r.ok() || !t.ok())
+        return false;  // a date that is none is never old enough to lose a record
+    // A record dated after today (a clock set back) is kept.
+    return (sys_days{t} - sys_days{r}).count() > kMaxAgeDays;
 }
 
 uint16_t MakeRecordKey(std::mt19937& random)

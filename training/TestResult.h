@@ -92,8 +92,9 @@ std::optional<CivilTime> FromDays(double days);
 Value8 DateBytes(double days);
 double DateFromBytes(const Value8& bytes);
 
-// Old records are purged by the results window's "Ввод". The rule compares
-// only the calendar fields, on unsigned 16-bit numbers.
+// Old records are purged by the results window's "Ввод": those dated more
+// than ten days before today, counted in real days across months and years.
+// A record dated after today is kept.
 bool IsRecordOld(const CivilTime& record, const CivilTime& today);
 
 uint16_t MakeRecordKey(std::mt19937& random);

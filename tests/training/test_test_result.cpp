@@ -145,14 +145,17 @@ TEST(Purge, TheTenDayRule)
         bool old;
     };
     const std::vector<Case> cases = {
-        {{2026, 3, 5}, {2026, 4, 2}, true},                                         // 2 + 30 - 5 = 27
-        {{2026, 3, 25}, {2026, 4, 2}, false},                                       // 2 + 30 - 25 = 7
-        {{2025, 12, 31}, {2026, 1, 1}, true},                                       // another year
-        {{2027, 4, 2}, {2026, 4, 2}, true},                                         // another year, later
-        {{2026, 4, 2}, {2026, 4, 12}, false},                                       // 10
-        {{2026, 4, 1}, {2026, 4, 12}, true},                                        // 11
-        {{2026, 4, 2}, {2026, 4, 2}, false},  {{2026, 4, 20}, {2026, 4, 2}, true},  // 2 - 20 wraps in 16 bits
-        {{2026, 1, 31}, {2026, 3, 1}, false},  // 1 + 30 - 31 = 0: months apart count as one
+        {{2026, 4, 2}, {2026, 4, 12}, false},   // 10 days
+        {{2026, 4, 1}, {2026, 4, 12}, true},    // 11 days
+        {{2026, 4, 2}, {2026, 4, 2}, false},    // today
+        {{2026, 1, 25}, {2026, 3, 2}, true},    // 36 days over a short February
+        {{2026, 2, 20}, {2026, 3, 2}, false},   // 10 days over February
+        {{2024, 2, 20}, {2024, 3, 2}, true},    // 11 days: a leap year
+        {{2025, 12, 31}, {2026, 1, 1}, false},  // yesterday, in another year
+        {{2025, 12, 20}, {2026, 1, 1}, true},   // 12 days, in another year
+        {{2026, 4, 20}, {2026, 4, 2}, false},   // dated later than today: a clock set back
+        {{2027, 4, 2}, {2026, 4, 2}, false},    // a later year
+        {{2026, 2, 30}, {2026, 4, 2}, false},   // no date at all
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsRecordOld(c.record, c.today), c.old)
