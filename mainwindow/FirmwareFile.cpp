@@ -145,9 +145,15 @@ void ReadFirmwareFile(const std::string& path, const FirmwareTables& tables)
 std::string SuggestedDumpName(const std::string& lastName)
 {
     constexpr std::string_view kDumpExtension = ".dmp";
-    size_t dot = lastName.find('.');
-    std::string base = dot == std::string::npos ? std::string() : lastName.substr(0, dot);
-    return base + std::string(kDumpExtension);
+    constexpr std::string_view kFolderSeparators = "/\\";
+    const size_t cut = lastName.find_last_of(kFolderSeparators);
+    const size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
+    // the file name up to its own first dot; a dot in a folder name is no extension
+    const std::string name = lastName.substr(nameStart);
+    const std::string base = name.substr(0, name.find('.'));
+    if (base.empty())
+        return {};  // nothing to make a name from: ".dmp" alone would be a hidden file
+    return lastName.substr(0, nameStart) + base + std::string(kDumpExtension);
 }
 
 }  // namespace ravx

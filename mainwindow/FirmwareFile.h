@@ -39,7 +39,9 @@ void WriteFirmwareFile(std::ostream& out, const FirmwareTables& tables);
 void ReadFirmwareFile(const std::string& path, const FirmwareTables& tables);
 void ReadFirmwareFile(std::istream& in, const FirmwareTables& tables);
 
-// The dump name offered after a program was loaded or saved under lastName.
+// The dump name offered after a program was loaded or saved under lastName:
+// its folder, its file name up to the name's first dot, and ".dmp". Empty when
+// the file name has nothing before a dot.
 std::string SuggestedDumpName(const std::string& lastName);
 
 }  // namespace ravx

@@ -363,12 +363,11 @@ ReportDialog ReportDialogFor(ReportFile file)
     return {};
 }
 
-std::string SuggestedStateReportName(const std::string& dialogName)
+std::string SuggestedReportName(ReportFile file, const std::string& dialogName)
 {
     constexpr std::string_view kFolderSeparators = "/\\";
     constexpr std::string_view kBlanks = " \t";
     constexpr std::string_view kDefaultName = "Default";
-    constexpr std::string_view kStateExtension = ".otc";
 
     const size_t cut = dialogName.find_last_of(kFolderSeparators);
     const size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
@@ -377,7 +376,7 @@ std::string SuggestedStateReportName(const std::string& dialogName)
     if (name.find_first_not_of(kBlanks) == std::string::npos)
         name = kDefaultName;
     name = name.substr(0, name.find('.'));
-    return folder + name + std::string(kStateExtension);
+    return folder + name + "." + std::string(ReportDialogFor(file).defaultExtension);
 }
 
 ReportSources ReportSourcesOf(const Simulator& sim)

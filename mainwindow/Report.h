@@ -59,10 +59,11 @@ ReportDialog ReportDialogFor(ReportFile file);
 // The filter the dialog gets back when the report is done.
 inline constexpr std::string_view kReportRestoredFilter = "Программы|*.prg|Прошивка|*.dmp";
 
-// The listing's dialog opens with the name it last held. The state report
-// suggests a name from the dialog's current file name: its folder, its name
-// up to the first "." ("Default" when the name is empty or blank), ".otc".
-std::string SuggestedStateReportName(const std::string& dialogName);
+// Each report's dialog suggests a name of its own kind, never another kind's
+// file (a listing offered over the program just saved would replace it): the
+// last file's folder, its name up to the name's first "." ("Default" when the
+// name is empty or blank), and the report's extension (".txt", ".otc").
+std::string SuggestedReportName(ReportFile file, const std::string& lastName);
 
 // What the state report reads, as plain records, so any state can be
 // reported (and fuzzed) without a running machine.

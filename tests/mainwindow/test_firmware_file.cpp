@@ -201,16 +201,20 @@ TEST_F(FirmwareFileTest, ViewOfTheMachineCoversTheControllerTablesAndRam)
     EXPECT_EQ(ReadBytes(path).substr(7, 7), "\x01\x02\x03\x04\x05\x06\x07");
 }
 
-TEST(SuggestedDumpName, CutsAtTheFirstDot)
+TEST(SuggestedDumpName, CutsTheFileNameAtItsFirstDot)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"C:/lab/task3.prg", "C:/lab/task3.dmp"},
+        {"C:\\lab.1\\task3.prg", "C:\\lab.1\\task3.dmp"},
         {"/home/u/task3.prg", "/home/u/task3.dmp"},
-        {"", ".dmp"},
-        {"task3", ".dmp"},
+        {"/home/u/my.dir/task3.prg", "/home/u/my.dir/task3.dmp"},  // the folder's dot is kept
+        {"/home/u/task3.v2.prg", "/home/u/task3.dmp"},
         {"a.b.c", "a.dmp"},
-        {"/home/u/my.lab/task3.prg", "/home/u/my.dmp"},
-        {".prg", ".dmp"},
+        {"task3", "task3.dmp"},
+        {"/home/u/task3", "/home/u/task3.dmp"},
+        {"", ""},
+        {".prg", ""},
+        {"/home/u/.prg", ""},
     };
     for (const auto& [last, suggested] : cases)
         EXPECT_EQ(SuggestedDumpName(last), suggested) << last;

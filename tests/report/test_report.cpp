@@ -71,20 +71,25 @@ TEST(ReportOptions, FilesWrittenFollowTheTwoMainItems)
     EXPECT_EQ(ReportDialogFor(ReportFile::State).defaultExtension, "otc");
 }
 
-TEST(ReportOptions, SuggestedStateReportName)
+TEST(ReportOptions, SuggestedReportNamesKeepTheirOwnKind)
 {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"C:\\lab\\rep1.txt", "C:\\lab\\rep1.otc"},
-        {"/home/lab/rep1.txt", "/home/lab/rep1.otc"},
-        {"/home/lab.2/rep.v2.txt", "/home/lab.2/rep.otc"},  // the name's first dot, not the folder's
-        {"/home/lab/rep", "/home/lab/rep.otc"},
-        {"rep1.prg", "rep1.otc"},
-        {"", "Default.otc"},
-        {"   ", "Default.otc"},
-        {"/home/lab/", "/home/lab/Default.otc"},
+    struct Case {
+        std::string last, listing, state;
     };
-    for (const auto& [name, suggested] : cases)
-        EXPECT_EQ(SuggestedStateReportName(name), suggested) << name;
+    const std::vector<Case> cases = {
+        {"C:\\lab\\rep1.txt", "C:\\lab\\rep1.txt", "C:\\lab\\rep1.otc"},
+        {"/home/lab/victim.prg", "/home/lab/victim.txt", "/home/lab/victim.otc"},  // never the program itself
+        {"/home/lab/fw.dmp", "/home/lab/fw.txt", "/home/lab/fw.otc"},
+        {"/home/lab.2/rep.v2.txt", "/home/lab.2/rep.txt", "/home/lab.2/rep.otc"},  // the name's first dot
+        {"/home/lab/rep", "/home/lab/rep.txt", "/home/lab/rep.otc"},
+        {"", "Default.txt", "Default.otc"},
+        {"   ", "Default.txt", "Default.otc"},
+        {"/home/lab/", "/home/lab/Default.txt", "/home/lab/Default.otc"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SuggestedReportName(ReportFile::Listing, c.last), c.listing) << c.last;
+        EXPECT_EQ(SuggestedReportName(ReportFile::State, c.last), c.state) << c.last;
+    }
 }
 
 TEST(ReportRunnerOptions, ChangesToTheDefaults)
