@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -56,6 +57,26 @@ void RefuseFolder(const std::string& path)
         throw FileErrorFromErrno(EISDIR);
 }
 
+// A name that is a symbolic link (a student's link to a shared folder, say)
+// is saved through: the file it points to is replaced, the link stays. A link
+// to a file not yet there creates that file. Relative links count from the
+// link's own folder.
+std::string FollowLinks(const std::string& path)
+{
+    constexpr int kMaxLinks = 40;  // as the kernel allows in one lookup
+    std::filesystem::path current(path);
+    for (int hops = 0; hops < kMaxLinks; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)))
+            return current.string();
+        const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error)
+            throw FileErrorFromErrno(error.value());
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    throw FileErrorFromErrno(ELOOP);
+}
+
 void WriteAndClose(const std::string& name, const std::function<void(std::ostream&)>& write)
 {
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
@@ -81,8 +102,9 @@ void SyncToDisk(const std::string& name)
 
 }  // namespace
 
-void SaveReplacing(const std::string& path, const std::function<void(std::ostream&)>& write)
+void SaveReplacing(const std::string& name, const std::function<void(std::ostream&)>& write)
 {
+    const std::string path = FollowLinks(name);
     RefuseFolder(path);
     const std::string temporary = CreateTemporary(path);
     try {

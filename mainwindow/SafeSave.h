@@ -11,7 +11,9 @@
 namespace ravx {
 
 // Calls write with a stream on the temporary file, then puts the file in
-// place of path. Throws FileError with the message the window shows.
+// place of path. A symbolic link is saved through: the file it points to is
+// replaced (the temporary file beside it) and the link stays. Throws
+// FileError with the message the window shows.
 void SaveReplacing(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 }  // namespace ravx

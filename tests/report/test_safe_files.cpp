@@ -303,6 +303,38 @@ TEST(SafeFiles, SaveReplacesTheOldFileAndKeepsItsPermissions)
               (std::vector<std::string>{"saved.firmware", "saved.listing", "saved.program", "saved.state"}));
 }
 
+TEST(SafeFiles, SaveThroughASymbolicLinkWritesTheFileItPointsTo)
+{
+    TempDir dir;
+    Machine m;
+    std::filesystem::create_directory(dir.File("shared"));
+    for (const auto& [what, save] : Savers()) {
+        const std::string real = dir.File("shared/real." + what);
+        WriteBytes(real, "old");
+        // a relative link, and a link to that link
+        std::filesystem::create_symlink("shared/real." + what, dir.File("link." + what));
+        std::filesystem::create_symlink(dir.File("link." + what), dir.File("chain." + what));
+        save(m.sim, dir.File("chain." + what));
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link." + what))) << what;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File("chain." + what))) << what;
+        const std::string saved = ReadBytes(real);
+        EXPECT_NE(saved, "old") << what;
+        EXPECT_EQ(ReadBytes(dir.File("chain." + what)), saved) << what;
+        // a link whose file is not there yet creates it
+        std::filesystem::create_symlink("shared/new." + what, dir.File("dangling." + what));
+        save(m.sim, dir.File("dangling." + what));
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File("dangling." + what))) << what;
+        EXPECT_EQ(ReadBytes(dir.File("shared/new." + what)), saved) << what;
+    }
+    // no temporary file is left beside the real files
+    for (const std::string& name : FolderEntries(dir.File("shared")))
+        EXPECT_EQ(name.find(".~ravx"), std::string::npos) << name;
+    // a loop of links is refused
+    std::filesystem::create_symlink("b.prg", dir.File("a.prg"));
+    std::filesystem::create_symlink("a.prg", dir.File("b.prg"));
+    EXPECT_THROW(SaveProgram(m.sim, dir.File("a.prg")), FileError);
+}
+
 TEST(SafeFiles, RunnerWritesWhatTheCommandsWrite)
 {
     TempDir dir;
