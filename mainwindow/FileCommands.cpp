@@ -11,6 +11,7 @@ ProgramFileHeader OpenProgram(Simulator& sim, const std::string& path)
     Program loaded = sim.program;
     const ProgramFileHeader h = ReadProgramFile(path, loaded);
     sim.program = std::move(loaded);
+    sim.MarkProgramSaved();
     sim.m.InterruptAddress = h.interruptAddress;
     sim.ravx.PortBase = h.portBase;
     SelectListsForPort(sim.settings, h.portBase);
@@ -18,9 +19,10 @@ ProgramFileHeader OpenProgram(Simulator& sim, const std::string& path)
     return h;
 }
 
-void SaveProgram(const Simulator& sim, const std::string& path)
+void SaveProgram(Simulator& sim, const std::string& path)
 {
     WriteProgramFile(path, sim.program, sim.m.InterruptAddress, sim.ravx.PortBase);
+    sim.MarkProgramSaved();
 }
 
 void LoadFirmware(Simulator& sim, const std::string& path)

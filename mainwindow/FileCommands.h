@@ -16,8 +16,8 @@ namespace ravx {
 // as the reset command does; the port also selects the settings' group and
 // machine. The header is returned.
 ProgramFileHeader OpenProgram(Simulator& sim, const std::string& path);
-// "Сохранить программу".
-void SaveProgram(const Simulator& sim, const std::string& path);
+// "Сохранить программу". Both mark the rows as saved.
+void SaveProgram(Simulator& sim, const std::string& path);
 // "Загрузить прошивку": the generator tables and the writable data RAM. No
 // reset, nothing redrawn.
 void LoadFirmware(Simulator& sim, const std::string& path);

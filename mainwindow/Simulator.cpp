@@ -177,4 +177,19 @@ bool Simulator::StepBack()
     return true;
 }
 
+void Simulator::MarkProgramSaved()
+{
+    for (int r = 0; r < kProgramRows; ++r)
+        savedRows_[r] = {program.rows[r].statement, program.rows[r].comment};
+}
+
+bool Simulator::ProgramChangedSinceSaved() const
+{
+    for (int r = 0; r < kProgramRows; ++r) {
+        if (program.rows[r].statement != savedRows_[r].first || program.rows[r].comment != savedRows_[r].second)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace ravx

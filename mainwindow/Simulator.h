@@ -119,6 +119,11 @@ public:
     uint16_t LastRow() const { return lastRow_; }
     std::string_view LastStatement() const { return lastStatement_; }
 
+    // The program's statements and comments as last opened or saved (empty
+    // at start): leaving rows that differ asks whether to save them.
+    void MarkProgramSaved();
+    bool ProgramChangedSinceSaved() const;
+
     MachineState m;
     FrontPanel panel;
     TRavx ravx;
@@ -138,6 +143,7 @@ private:
     uint16_t lastRow_ = 0;
     std::string_view lastStatement_;
     History history_;
+    std::array<std::pair<std::string, std::string>, kProgramRows> savedRows_;
 };
 
 }  // namespace ravx

@@ -519,6 +519,10 @@ void TForm1::closeEvent(QCloseEvent* e)
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
+    if (!keepOrSaveChanges()) {
+        e->ignore();  // "Отмена": everything stays as it was
+        return;
+    }
     QMainWindow::closeEvent(e);
 }
 

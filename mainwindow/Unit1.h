@@ -3,6 +3,7 @@
 // user's actions; the machine itself lives in the core.
 #pragma once
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSize>
@@ -164,9 +165,16 @@ private:
     ResultStore& store();
     // The shared open and save dialogs: the filter and default extension are
     // set before showing; the first use starts in the executable's folder,
-    // later ones where the last one ended. Empty when cancelled.
+    // later ones in the folder where either last chose a file. Empty when
+    // cancelled.
     enum class FileDialog { Open, Save };
     QString chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested);
+    // Before the rows are left (another program opened, the window closed):
+    // when they changed since the last open or save, asks "Сохранить
+    // изменения?". False when the student cancelled or the save failed.
+    bool keepOrSaveChanges();
+    // Saves the program to known, or to a file chosen in the save dialog.
+    bool saveProgramAs(const QString& known);
     // Runs a file command; a failure shows its message and changes nothing.
     bool fileCommand(const std::function<void()>& command);
     void refreshG1();
@@ -214,6 +222,8 @@ private:
     QMenu* reportMenu_ = nullptr;
     QString lastFile_[2];      // the last name chosen in each dialog
     bool dialogUsed_[2] = {};  // used since the program started
+    QString currentFolder_ = QDir::currentPath();  // where a file was last chosen
+    QString programPath_;  // the program file last opened or saved
     std::unique_ptr<ResultStore> store_;  // opened when first needed
     std::mt19937 random_{std::random_device{}()};
     QWidget* strip_ = nullptr;

@@ -22,22 +22,24 @@ const QString kFirmwareFilter = QStringLiteral("Прошивка (*.dmp)");
 QString TForm1::chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested)
 {
     const int d = static_cast<int>(which);
-    QFileDialog dialog(this);
+    // A dialog's first use starts beside the program; after that both open
+    // in the current folder, the one where a file was last chosen in either.
+    // The folder is given at construction: a dialog made without one first
+    // lists the folder Qt remembers from any earlier program, however slow.
+    const QString folder = dialogUsed_[d] ? currentFolder_ : QCoreApplication::applicationDirPath();
+    dialogUsed_[d] = true;
+    QFileDialog dialog(this, QString(), folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(which == FileDialog::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(which == FileDialog::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(suffix);
-    // the first use starts beside the program, later ones where the last ended
-    const QString folder = dialogUsed_[d] && !lastFile_[d].isEmpty() ? QFileInfo(lastFile_[d]).absolutePath()
-                                                                     : QCoreApplication::applicationDirPath();
-    dialog.setDirectory(folder);
     if (!suggested.isEmpty())
         dialog.selectFile(suggested);
-    dialogUsed_[d] = true;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     lastFile_[d] = dialog.selectedFiles().first();
+    currentFolder_ = QFileInfo(lastFile_[d]).absolutePath();
     return lastFile_[d];
 }
 
@@ -52,14 +54,50 @@ bool TForm1::fileCommand(const std::function<void()>& command)
     }
 }
 
-void TForm1::OpenProgramClick()
+bool TForm1::keepOrSaveChanges()
 {
     Grid1->commitEditing();
+    if (!sim_->ProgramChangedSinceSaved())
+        return true;
+    QMessageBox ask(QMessageBox::Question, windowTitle(), QStringLiteral("Сохранить изменения?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    ask.setButtonText(QMessageBox::Yes, QStringLiteral("Да"));
+    ask.setButtonText(QMessageBox::No, QStringLiteral("Нет"));
+    ask.setButtonText(QMessageBox::Cancel, QStringLiteral("Отмена"));
+    ask.setDefaultButton(QMessageBox::Yes);
+    ask.setEscapeButton(QMessageBox::Cancel);
+    switch (ask.exec()) {
+    case QMessageBox::Yes: return saveProgramAs(programPath_);
+    case QMessageBox::No: return true;
+    default: return false;
+    }
+}
+
+bool TForm1::saveProgramAs(const QString& known)
+{
+    QString path = known;
+    if (path.isEmpty()) {
+        lastFile_[static_cast<int>(FileDialog::Save)].clear();  // the name box starts empty
+        path = chooseFile(FileDialog::Save, kProgramFilter, QStringLiteral("prg"), {});
+    }
+    if (path.isEmpty() || !fileCommand([&] { SaveProgram(*sim_, path.toStdString()); }))
+        return false;
+    programPath_ = path;
+    setWindowTitle(QString::fromStdString(ProgramFileCaption(path.toStdString())));
+    return true;
+}
+
+void TForm1::OpenProgramClick()
+{
+    if (!keepOrSaveChanges())
+        return;
+    lastFile_[static_cast<int>(FileDialog::Open)].clear();  // the name box starts empty
     const QString path = chooseFile(FileDialog::Open, kProgramFilter, QStringLiteral("prg"), {});
     if (path.isEmpty())
         return;
     if (!fileCommand([&] { OpenProgram(*sim_, path.toStdString()); }))
         return;
+    programPath_ = path;
     setWindowTitle(QString::fromStdString(ProgramFileCaption(path.toStdString())));
     programModel_->allChanged();
     showReset();  // the open has reset the machine
@@ -68,11 +106,7 @@ void TForm1::OpenProgramClick()
 void TForm1::SaveProgramClick()
 {
     Grid1->commitEditing();
-    const QString path = chooseFile(FileDialog::Save, kProgramFilter, QStringLiteral("prg"), {});
-    if (path.isEmpty())
-        return;
-    if (fileCommand([&] { SaveProgram(*sim_, path.toStdString()); }))
-        setWindowTitle(QString::fromStdString(ProgramFileCaption(path.toStdString())));
+    saveProgramAs({});
 }
 
 namespace {
@@ -115,18 +149,17 @@ void TForm1::ReportClick()
     const int d = static_cast<int>(FileDialog::Save);
     for (ReportFile file : ReportFiles(reportOptions_)) {
         const ReportDialog dialog = ReportDialogFor(file);
-        // the listing's dialog opens with the name it last held; the state
-        // report suggests one made from it
-        const QString suggested = file == ReportFile::Listing
-                                      ? lastFile_[d]
-                                      : QString::fromStdString(SuggestedStateReportName(lastFile_[d].toStdString()));
+        // each report suggests a name of its own kind made from the last
+        // file, so the state report follows the listing just written
+        const QString suggested = QString::fromStdString(SuggestedReportName(file, lastFile_[d].toStdString()));
         const QString path = chooseFile(FileDialog::Save, qtFilter(dialog.filter),
                                         QString::fromUtf8(dialog.defaultExtension.data(),
                                                           static_cast<qsizetype>(dialog.defaultExtension.size())),
                                         suggested);
         if (path.isEmpty())
             continue;  // cancelling one file skips only that one
-        fileCommand([&] { WriteReport(file, path.toStdString(), ReportSourcesOf(*sim_), reportOptions_); });
+        if (!fileCommand([&] { WriteReport(file, path.toStdString(), ReportSourcesOf(*sim_), reportOptions_); }))
+            return;  // a failed write ends the report
     }
 }
 

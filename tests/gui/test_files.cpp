@@ -2,6 +2,7 @@
 // drives them: filters and default extensions, the caption, round trips that
 // give the same bytes, the suggested dump name, and bad files that change
 // nothing.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -54,6 +55,10 @@ private:
                 d->selectFile(file);
                 QMetaObject::invokeMethod(d, "accept");
             } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
+                if (m->text() == QStringLiteral("Сохранить изменения?")) {
+                    m->button(QMessageBox::No)->click();  // rows changed by the test itself
+                    return;
+                }
                 message = m->text();
                 m->close();
             }
@@ -68,9 +73,15 @@ private:
     {
         filtersSeen.clear();
         suggestedSeen.clear();
+        message.clear();
         int next = 0;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
+            if (auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                message = m->text();
+                m->close();
+                return;
+            }
             auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!d || d->property("answered").toBool())
                 return;
@@ -90,6 +101,40 @@ private:
         command();
     }
     QStringList filtersSeen, suggestedSeen;
+
+    // Answers each window one command opens, in turn: the question by the
+    // button with that text, a file dialog with that file name. What each
+    // window was ("dialog" or the question's text) is kept in `seen`.
+    QStringList seen;
+    void answer(const QStringList& answers, const std::function<void()>& command)
+    {
+        seen.clear();
+        int next = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w || w->property("answered").toBool())
+                return;
+            w->setProperty("answered", true);
+            const QString a = answers.value(next++);
+            if (auto* d = qobject_cast<QFileDialog*>(w)) {
+                seen << QStringLiteral("dialog");
+                d->selectFile(a);
+                QMetaObject::invokeMethod(d, "accept");
+            } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
+                seen << m->text();
+                for (QAbstractButton* b : m->buttons())
+                    if (b->text() == a)
+                        QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
+            }
+        });
+        poll.start(5);
+        command();
+    }
+    void typeRow0(const char* statement)
+    {
+        QVERIFY(form->Grid1->model()->setData(form->Grid1->model()->index(0, 1), QString::fromUtf8(statement)));
+    }
 
     // The machine as ravx-run leaves it after a golden report case.
     void loadReportCase(const char* name)
@@ -244,6 +289,77 @@ private slots:
         QCOMPARE(filtersSeen.size(), 2);
         QVERIFY(QFile::exists(path("only.otc")));
         form->reportOptions().DosP = false;
+    }
+
+    // Ctrl+P after a program was saved suggests a listing of the same name,
+    // never the program itself; a listing that cannot be written ends the
+    // report before the state report's dialog.
+    void reportSuggestsItsOwnKindAndStopsAfterAFailedWrite()
+    {
+        command("Сохранить программу", path("victim.prg"));
+        const QByteArray program = bytes(path("victim.prg"));
+        QVERIFY(!program.isEmpty());
+        dialogs({QStringLiteral("*"), QString()}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
+        QCOMPARE(suggestedSeen.value(0), QStringLiteral("victim.txt"));
+        QCOMPARE(bytes(path("victim.prg")), program);
+        QVERIFY(!bytes(path("victim.txt")).isEmpty());
+
+        // a name the dialog takes whose temporary file's name is too long
+        const QString tooLong = dir.path() + QLatin1Char('/') + QString(250, QLatin1Char('r')) + QStringLiteral(".txt");
+        dialogs({tooLong, path("never.otc")},
+                [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
+        QVERIFY(!message.isEmpty());
+        QCOMPARE(filtersSeen.size(), 1);
+        QVERIFY(!QFile::exists(path("never.otc")));
+    }
+
+    // Leaving changed rows asks "Сохранить изменения?": "Отмена" keeps all
+    // as it was, "Нет" leaves them, "Да" saves them to the program's file
+    // first. Rows as they were opened or saved never ask.
+    void changedRowsAskBeforeTheyAreLeft()
+    {
+        const QString ask = QStringLiteral("Сохранить изменения?");
+        form->sim().program.Clear();
+        typeRow0("mov al,2");
+        answer({path("first.prg")}, [&] { form->actionNamed(QStringLiteral("Сохранить программу"))->trigger(); });
+        const QByteArray first = bytes(path("first.prg"));
+        answer({path("second.prg")}, [&] { form->actionNamed(QStringLiteral("Сохранить программу"))->trigger(); });
+
+        // unchanged since the save: the open dialog comes at once
+        answer({path("first.prg")}, [&] { form->actionNamed(QStringLiteral("Открыть программу"))->trigger(); });
+        QCOMPARE(seen, QStringList{QStringLiteral("dialog")});
+
+        typeRow0("mov al,3");
+        answer({QStringLiteral("Отмена")}, [&] { QVERIFY(!form->close()); });
+        QCOMPARE(seen, QStringList{ask});
+        QVERIFY(form->isVisible());
+        answer({QStringLiteral("Отмена")}, [&] { form->actionNamed(QStringLiteral("Открыть программу"))->trigger(); });
+        QCOMPARE(seen, QStringList{ask});  // no open dialog after "Отмена"
+        QCOMPARE(form->sim().program.rows[0].statement, std::string("mov al,3"));
+
+        // "Нет": the other program is opened, the change is gone
+        answer({QStringLiteral("Нет"), path("second.prg")},
+               [&] { form->actionNamed(QStringLiteral("Открыть программу"))->trigger(); });
+        QCOMPARE(seen, (QStringList{ask, QStringLiteral("dialog")}));
+        QCOMPARE(form->sim().program.rows[0].statement, std::string("mov al,2"));
+        QCOMPARE(bytes(path("first.prg")), first);
+
+        // "Да": saved into second.prg, the program open, before first.prg opens
+        typeRow0("mov al,4");
+        answer({QStringLiteral("Да"), path("first.prg")},
+               [&] { form->actionNamed(QStringLiteral("Открыть программу"))->trigger(); });
+        QCOMPARE(seen, (QStringList{ask, QStringLiteral("dialog")}));
+        QVERIFY(bytes(path("second.prg")).contains("mov al,4"));
+        QCOMPARE(form->sim().program.rows[0].statement, std::string("mov al,2"));
+
+        // the window closes without a question, and after "Нет"
+        QVERIFY(form->close());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        typeRow0("mov al,5");
+        answer({QStringLiteral("Нет")}, [&] { QVERIFY(form->close()); });
+        QCOMPARE(seen, QStringList{ask});
+        QVERIFY(!form->isVisible());
     }
 
     void cleanupTestCase() { form.reset(); }
