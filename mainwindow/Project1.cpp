@@ -1,9 +1,7 @@
 // The program entry: the splash window while the windows are created, then
 // the main window.
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
-#include <QTranslator>
 #include <exception>
 #include <memory>
 
@@ -33,10 +31,9 @@ public:
 
 int main(int argc, char** argv)
 {
+    ravx::PrepareRussianDates();
     Application app(argc, argv);
-    QTranslator qtRussian;
-    if (qtRussian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtRussian);
+    ravx::InstallRussian();
     ravx::InstallFontFallbacks();
 
     auto* splash = new ravx::TSplash;

@@ -165,7 +165,7 @@ void TForm1::ReportClick()
 
 void TForm1::ReportOptionsClick()
 {
-    const QPoint at = mapToGlobal(QPoint(280, 100));
+    const QPoint at = frameGeometry().topLeft() + QPoint(280, 100);  // from the window's outer corner
     for (;;) {
         QMenu menu(this);
         reportMenu_ = &menu;

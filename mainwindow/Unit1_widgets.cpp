@@ -1,10 +1,65 @@
 #include "mainwindow/Unit1_widgets.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace ravx {
+
+namespace {
+
+// The words of the file dialogs that Qt's Russian translation leaves in
+// English ("Folder" in the type column, say).
+class MissingWords : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* /*disambiguation*/,
+                      int /*n*/) const override
+    {
+        struct Word {
+            const char* context;
+            const char* source;
+            const char* russian;
+        };
+        static constexpr Word kWords[] = {
+            {"QAbstractFileIconProvider", "Folder", "Папка"},
+            {"QAbstractFileIconProvider", "Drive", "Диск"},
+            {"QAbstractFileIconProvider", "Shortcut", "Ярлык"},
+            {"QAbstractFileIconProvider", "Unknown", "Неизвестно"},
+            {"QAbstractFileIconProvider", "File", "Файл"},
+            {"QAbstractFileIconProvider", "%1 File", "Файл %1"},
+        };
+        for (const Word& w : kWords) {
+            if (qstrcmp(context, w.context) == 0 && qstrcmp(source, w.source) == 0)
+                return QString::fromUtf8(w.russian);
+        }
+        return {};
+    }
+};
+
+}  // namespace
+
+void PrepareRussianDates()
+{
+    if (qEnvironmentVariableIsEmpty("LC_ALL"))
+        qputenv("LC_TIME", "ru_RU.UTF-8");
+}
+
+void InstallRussian()
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    auto* app = QCoreApplication::instance();
+    // the last installed is asked first: Qt's translation before the stand-ins
+    QCoreApplication::installTranslator(new MissingWords(app));
+    auto* qt = new QTranslator(app);
+    if (qt->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+}
 namespace {
 const QColor kUnfocused(0xE0, 0xE0, 0xE0);
 

@@ -14,6 +14,16 @@ namespace ravx {
 // compatible free faces; call once before the first window is built.
 void InstallFontFallbacks();
 
+// Dates as Qt's file dialogs show them follow the system locale's time
+// category, read when the application is made: call this before, so they are
+// Russian whatever the machine's language (an explicit LC_ALL is kept).
+void PrepareRussianDates();
+
+// Russian for Qt's own words (standard buttons, the file dialogs with their
+// file types and dates): Qt's translation, the few words it lacks, and the
+// Russian locale as the default. Call once after the application is made.
+void InstallRussian();
+
 // The 8 x 8 input matrix (MGrid): cells of 12 x 13 pixels.
 class MatrixView : public QWidget {
     Q_OBJECT

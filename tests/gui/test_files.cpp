@@ -3,7 +3,9 @@
 // give the same bytes, the suggested dump name, and bad files that change
 // nothing.
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -362,8 +364,50 @@ private slots:
         QVERIFY(!form->isVisible());
     }
 
+    // The dialogs speak Russian in any locale of the machine: the type of a
+    // folder and the dates too.
+    void fileDialogsSpeakRussian()
+    {
+        InstallRussian();
+        form->sim().MarkProgramSaved();  // no question before the dialog
+        QDir(dir.path()).mkdir(QStringLiteral("папка"));
+        QString type, date, button;
+        int polls = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            auto* view = d->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+            QAbstractItemModel* model = view ? view->model() : nullptr;
+            for (int r = 0; model && r < model->rowCount(view->rootIndex()); ++r) {
+                const QModelIndex name = model->index(r, 0, view->rootIndex());
+                if (name.data().toString() == QStringLiteral("папка")) {
+                    type = model->index(r, 2, view->rootIndex()).data().toString();
+                    date = model->index(r, 3, view->rootIndex()).data().toString();
+                }
+            }
+            if (auto* box = d->findChild<QDialogButtonBox*>())
+                button = box->button(QDialogButtonBox::Cancel)->text();
+            if (!type.isEmpty() || ++polls > 250)
+                QMetaObject::invokeMethod(d, "reject");
+        });
+        poll.start(20);
+        form->actionNamed(QStringLiteral("Открыть программу"))->trigger();
+        QCOMPARE(type, QStringLiteral("Папка"));
+        QCOMPARE(button, QStringLiteral("Отмена"));
+        const QDateTime modified = QFileInfo(dir.filePath(QStringLiteral("папка"))).lastModified();
+        QCOMPARE(date, QLocale(QLocale::Russian, QLocale::Russia).toString(modified, QLocale::ShortFormat));
+    }
+
     void cleanupTestCase() { form.reset(); }
 };
 
-QTEST_MAIN(FilesTest)
+int main(int argc, char** argv)
+{
+    ravx::PrepareRussianDates();  // before the application, as the program does
+    QApplication app(argc, argv);
+    FilesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_files.moc"
