@@ -61,6 +61,10 @@ endforeach()
 # ---- the desktop menu ----------------------------------------------------------
 if(TARGET ravx)
   install(FILES ${ravx_resources}/desktop/ravx.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # the file types of the desktop entry; the package's triggers update the
+  # MIME and desktop databases
+  install(FILES ${ravx_resources}/desktop/ravx-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME ravx.xml)
   install(FILES ${ravx_resources}/icons/ravx.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${ravx_resources}/icons/ravx.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()

@@ -1,11 +1,16 @@
 // The program entry: the splash window while the windows are created, then
 // the main window.
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <exception>
+#include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "mainwindow/Splash.h"
+#include "mainwindow/StartArguments.h"
 #include "mainwindow/Unit1.h"
 #include "mainwindow/Unit1_widgets.h"
 
@@ -31,8 +36,35 @@ public:
 
 int main(int argc, char** argv)
 {
+    // --help and --version answer in the terminal, also without a display
+    const std::vector<std::string> given(argv + 1, argv + argc);
+    for (const std::string& arg : given) {
+        if (arg == "--")
+            break;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << ravx::StartUsage();
+            return 0;
+        }
+        if (arg == "--version" || arg == "-v") {
+            std::cout << ravx::StartVersion();
+            return 0;
+        }
+    }
     ravx::PrepareRussianDates();
     Application app(argc, argv);
+    // Qt has taken its own options (-platform and the like) out by now
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1))
+        args.push_back(a.toStdString());
+    const ravx::StartArguments start = ravx::ParseStartArguments(args);
+    if (start.action == ravx::StartArguments::Action::Error) {
+        std::cerr << start.error << "\n" << ravx::StartUsage();
+        return 2;
+    }
+    // the window makes the executable's folder current: a relative name is
+    // taken from where the program was started
+    const QString startFile =
+        start.file.empty() ? QString() : QFileInfo(QString::fromStdString(start.file)).absoluteFilePath();
     ravx::InstallRussian();
     ravx::InstallFontFallbacks();
 
@@ -66,6 +98,8 @@ int main(int argc, char** argv)
         splash->setProgress(position);
     delete splash;
 
+    if (!start.file.empty())
+        form->setStartFile(startFile);
     form->show();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "mainwindow/Unit1.h"
 
+#include <utility>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "controller/MOZU.h"
 #include "controller/Timer_chars.h"
@@ -44,6 +46,7 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
 {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     setWindowTitle(QStringLiteral("ПККИ RAVX"));
+    setAcceptDrops(true);  // a .prg or .dmp dropped on the window opens
     // the windows the host calls into exist before the machine is first reset
     sim_ = std::make_unique<Simulator>(*static_cast<Host*>(this));
     form3_ = new TForm3(sim_->ravx, this);
@@ -508,6 +511,8 @@ void TForm1::FormShow()
     QMessageBox::information(this, windowTitle(),
                              QStringLiteral("Номер порта ввода/вывода для работы: ") +
                                  QString::fromStdString(hex2(sim_->ravx.PortBase).str()) + QStringLiteral("(Hex)"));
+    if (!startFile_.isEmpty())
+        openGivenFile(std::exchange(startFile_, QString()));
 }
 
 void TForm1::closeEvent(QCloseEvent* e)

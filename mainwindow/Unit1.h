@@ -58,6 +58,13 @@ public:
     ~TForm1() override;
 
     Simulator& sim() { return *sim_; }
+    // A file named on the command line: opened once the start-up windows
+    // (entry test, settings, the port) are done.
+    void setStartFile(const QString& path) { startFile_ = path; }
+    // Opens a program (.prg) or loads firmware (.dmp) given outside the
+    // dialogs (the command line, a file dropped on the window) as the menu
+    // command would once the name was chosen; another kind gets a message.
+    void openGivenFile(const QString& path);
     TErrW* errorWindow() { return errW_; }
     TSemi* viewer() { return semi_; }
     Toption* settingsDialog() { return options_; }
@@ -144,6 +151,8 @@ protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     // Host
@@ -173,6 +182,9 @@ private:
     // when they changed since the last open or save, asks "Сохранить
     // изменения?". False when the student cancelled or the save failed.
     bool keepOrSaveChanges();
+    // The file commands once the name is known.
+    void openProgramFile(const QString& path);
+    void loadFirmwareFile(const QString& path);
     // Saves the program to known, or to a file chosen in the save dialog.
     bool saveProgramAs(const QString& known);
     // Runs a file command; a failure shows its message and changes nothing.
@@ -224,6 +236,7 @@ private:
     bool dialogUsed_[2] = {};  // used since the program started
     QString currentFolder_ = QDir::currentPath();  // where a file was last chosen
     QString programPath_;  // the program file last opened or saved
+    QString startFile_;
     std::unique_ptr<ResultStore> store_;  // opened when first needed
     std::mt19937 random_{std::random_device{}()};
     QWidget* strip_ = nullptr;

@@ -1,16 +1,23 @@
 // The commands of the menu "Файл": the shared open and save dialogs and the
 // four file commands over the core's file sequences.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/FileError.h"
 #include "mainwindow/FirmwareFile.h"
 #include "mainwindow/ProgramFile.h"
 #include "mainwindow/ShowOZU.h"
+#include "mainwindow/StartArguments.h"
 #include "mainwindow/Unit1.h"
 
 namespace ravx {
@@ -93,8 +100,12 @@ void TForm1::OpenProgramClick()
         return;
     lastFile_[static_cast<int>(FileDialog::Open)].clear();  // the name box starts empty
     const QString path = chooseFile(FileDialog::Open, kProgramFilter, QStringLiteral("prg"), {});
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openProgramFile(path);
+}
+
+void TForm1::openProgramFile(const QString& path)
+{
     if (!fileCommand([&] { OpenProgram(*sim_, path.toStdString()); }))
         return;
     programPath_ = path;
@@ -119,8 +130,67 @@ void TForm1::LoadFirmwareClick()
     Grid1->endGoTo();
     const int d = static_cast<int>(FileDialog::Open);
     const QString path = chooseFile(FileDialog::Open, kFirmwareFilter, QStringLiteral("dmp"), dumpName(lastFile_[d]));
-    if (!path.isEmpty() && fileCommand([&] { LoadFirmware(*sim_, path.toStdString()); }))
+    if (!path.isEmpty())
+        loadFirmwareFile(path);
+}
+
+void TForm1::loadFirmwareFile(const QString& path)
+{
+    if (fileCommand([&] { LoadFirmware(*sim_, path.toStdString()); }))
         showZU_->DataRamChanged();
+}
+
+void TForm1::openGivenFile(const QString& given)
+{
+    const QString path = QFileInfo(given).absoluteFilePath();
+    const FileKind kind = KindOfFile(path.toStdString());
+    if (kind == FileKind::Unknown) {
+        QMessageBox::critical(this, windowTitle(),
+                              QStringLiteral("Файл «%1» не открыт: открываются программы (.prg) и прошивки (.dmp).")
+                                  .arg(QFileInfo(path).fileName()));
+        return;
+    }
+    if (kind == FileKind::Program) {
+        Grid1->commitEditing();
+        if (!keepOrSaveChanges())
+            return;
+    } else {
+        Grid1->endGoTo();
+    }
+    // as if chosen in the open dialog: later dialogs start in its folder
+    lastFile_[static_cast<int>(FileDialog::Open)] = path;
+    currentFolder_ = QFileInfo(path).absolutePath();
+    if (kind == FileKind::Program)
+        openProgramFile(path);
+    else
+        loadFirmwareFile(path);
+}
+
+namespace {
+// The one local .prg or .dmp file a drag brings, or nothing.
+QString droppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return {};
+    const QString path = data->urls().first().toLocalFile();
+    return KindOfFile(path.toStdString()) == FileKind::Unknown ? QString() : path;
+}
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!sim_->Running() && !QApplication::activeModalWidget() && !droppedFile(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* e)
+{
+    const QString path = droppedFile(e->mimeData());
+    if (path.isEmpty() || sim_->Running())
+        return;
+    e->acceptProposedAction();
+    // after the drop has ended: the question and the messages are modal
+    QTimer::singleShot(0, this, [this, path] { openGivenFile(path); });
 }
 
 void TForm1::SaveFirmwareClick()

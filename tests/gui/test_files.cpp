@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -398,6 +400,55 @@ private slots:
         QCOMPARE(button, QStringLiteral("Отмена"));
         const QDateTime modified = QFileInfo(dir.filePath(QStringLiteral("папка"))).lastModified();
         QCOMPARE(date, QLocale(QLocale::Russian, QLocale::Russia).toString(modified, QLocale::ShortFormat));
+    }
+
+    // "ravx FILE.prg": the program opens once the entry test, the settings
+    // and the port message are done; a relative name counts from where the
+    // program was started.
+    void aFileGivenAtStartOpensAfterTheStartUpWindows()
+    {
+        TForm1 started(nullptr, path("results-start.ini"));
+        started.setStartFile(path("first.prg"));
+        QString portMessage;
+        answerStartUp(nullptr, &portMessage);
+        started.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&started));
+        QTRY_VERIFY(!portMessage.isEmpty() && !QApplication::activeModalWidget());
+        QCOMPARE(started.sim().program.rows[0].statement, std::string("mov al,2"));
+        QCOMPARE(started.windowTitle(), QStringLiteral("ПККИ RAVX first.prg"));
+        QVERIFY(!started.sim().ProgramChangedSinceSaved());
+    }
+
+    // A .prg or .dmp dropped on the window opens as the menu command would;
+    // other files are not taken.
+    void droppedFilesOpenAsTheMenuWould()
+    {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->sim().MarkProgramSaved();
+        auto drop = [&](const QString& file) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.get(), &enter);
+            if (!enter.isAccepted())
+                return false;
+            QDropEvent dropped(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.get(), &dropped);
+            return dropped.isAccepted();
+        };
+        QVERIFY(drop(path("second.prg")));
+        QTRY_COMPARE(form->sim().program.rows[0].statement, std::string("mov al,4"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("ПККИ RAVX second.prg"));
+
+        form->sim().ravx.Zg1[0x41] = 0;
+        QVERIFY(drop(path("task3.dmp")));
+        QTRY_COMPARE(form->sim().ravx.Zg1[0x41], uint8_t{0x77});
+
+        QFile notes(path("notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.close();
+        QVERIFY(!drop(path("notes.txt")));
     }
 
     void cleanupTestCase() { form.reset(); }

@@ -60,12 +60,34 @@ if(GUI)
   endforeach()
   expect_command_link(ravx)
   file(READ ${PREFIX}/${DATADIR}/applications/ravx.desktop entry)
-  foreach(line "Exec=ravx\n" "Icon=ravx\n" "Type=Application\n" "Categories=Education;")
+  foreach(line "Exec=ravx %f\n" "Icon=ravx\n" "Type=Application\n" "Categories=Education;"
+          "MimeType=application/x-ravx-program;application/x-ravx-firmware;\n")
     string(FIND "${entry}" "\n${line}" at)
     if(at EQUAL -1)
       fail("ravx.desktop has no line starting \"${line}\"")
     endif()
   endforeach()
+
+  # ---- the file types: every type the entry declares is registered ---------------
+  expect_file(${DATADIR}/mime/packages/ravx.xml)
+  file(READ ${PREFIX}/${DATADIR}/mime/packages/ravx.xml types)
+  foreach(text "<mime-type type=\"application/x-ravx-program\">" "<mime-type type=\"application/x-ravx-firmware\">"
+          "<glob pattern=\"*.prg\"/>" "<glob pattern=\"*.dmp\"/>")
+    string(FIND "${types}" "${text}" at)
+    if(at EQUAL -1)
+      fail("mime/packages/ravx.xml lacks ${text}")
+    endif()
+  endforeach()
+  # the database built from it, as the package's trigger builds it, names the types
+  find_program(UPDATE_MIME update-mime-database)
+  if(UPDATE_MIME)
+    execute_process(COMMAND ${UPDATE_MIME} ${PREFIX}/${DATADIR}/mime RESULT_VARIABLE rc ERROR_VARIABLE err)
+    file(READ ${PREFIX}/${DATADIR}/mime/globs2 globs)
+    if(NOT rc EQUAL 0 OR NOT globs MATCHES "application/x-ravx-program:\\*\\.prg"
+       OR NOT globs MATCHES "application/x-ravx-firmware:\\*\\.dmp")
+      fail("update-mime-database does not register the types (${rc}): ${err}")
+    endif()
+  endif()
 
   # ---- the question bank survives the strip ----------------------------------------
   execute_process(COMMAND ${READELF} -S ${PREFIX}/${APPDIR}/ravx OUTPUT_VARIABLE sections RESULT_VARIABLE rc)
