@@ -11,8 +11,12 @@
 include(GNUInstallDirs)
 
 set(RAVX_INSTALL_APPDIR "lib/ravx" CACHE STRING "Folder, under the prefix, of the executables and their files")
-set(RAVX_PACKAGE_MAINTAINER "RAVX laboratory maintainers <root@localhost>"
-    CACHE STRING "Maintainer field of the Debian package")
+# A laboratory that builds its own package puts its own address here.
+set(ravx_default_maintainer "RAVX maintainers <maintainers@ravx.example.org>")
+set(RAVX_PACKAGE_MAINTAINER "${ravx_default_maintainer}" CACHE STRING "Maintainer field of the Debian package")
+if(RAVX_PACKAGE_MAINTAINER MATCHES "<root@localhost>")  # the old default, left in a build's cache
+  set(RAVX_PACKAGE_MAINTAINER "${ravx_default_maintainer}" CACHE STRING "Maintainer field of the Debian package" FORCE)
+endif()
 
 set(ravx_resources ${CMAKE_CURRENT_LIST_DIR}/../resources)
 get_filename_component(ravx_resources ${ravx_resources} ABSOLUTE)
@@ -69,6 +73,32 @@ if(TARGET ravx)
   install(FILES ${ravx_resources}/icons/ravx.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()
 
+# ---- manual pages, licence, changelog -----------------------------------------------
+# Compressed as Debian wants them: gzip -9, no name or time stamp in the
+# header, so the package is the same on every build.
+set(ravx_doc_dir ${CMAKE_BINARY_DIR}/doc)
+file(MAKE_DIRECTORY ${ravx_doc_dir})
+set(ravx_gzipped)
+foreach(pair "${ravx_resources}/man/ravx-run.1=ravx-run.1.gz" "${ravx_resources}/man/ravx.1=ravx.1.gz"
+             "${CMAKE_CURRENT_LIST_DIR}/deb/changelog=changelog.Debian.gz")
+  string(REPLACE "=" ";" pair "${pair}")
+  list(GET pair 0 source)
+  list(GET pair 1 target)
+  add_custom_command(OUTPUT ${ravx_doc_dir}/${target}
+    COMMAND gzip -9nc ${source} > ${ravx_doc_dir}/${target}
+    DEPENDS ${source} VERBATIM)
+  list(APPEND ravx_gzipped ${ravx_doc_dir}/${target})
+endforeach()
+add_custom_target(ravx_docs ALL DEPENDS ${ravx_gzipped})
+install(FILES ${ravx_doc_dir}/ravx-run.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET ravx)
+  install(FILES ${ravx_doc_dir}/ravx.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES ${ravx_doc_dir}/changelog.Debian.gz ${CMAKE_CURRENT_LIST_DIR}/deb/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/deb/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME ravx)
+
 # ---- the results store's folder ------------------------------------------------
 # /var/lib/ravx lies outside the prefix and is machine-wide, so a plain install
 # makes it only when asked (as root: -DRAVX_MAKE_RESULTS_DIR=ON), with the
@@ -93,6 +123,8 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ravx)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)  # as in deb/changelog
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_LIST_DIR}/../LICENSE)
 set(CPACK_PACKAGE_CONTACT "${RAVX_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ПККИ RAVX: тренажёр лаборатории микропроцессорной техники")
 set(CPACK_PACKAGE_DESCRIPTION "\

@@ -46,7 +46,8 @@ if(NOT rc EQUAL 0)
 endif()
 
 # ---- files and links -------------------------------------------------------------
-foreach(path ${APPDIR}/ravx-run ${APPDIR}/ravx.zad ${APPDIR}/ravx.hlp)
+foreach(path ${APPDIR}/ravx-run ${APPDIR}/ravx.zad ${APPDIR}/ravx.hlp ${DATADIR}/man/man1/ravx-run.1.gz
+        ${DATADIR}/doc/ravx/copyright ${DATADIR}/doc/ravx/changelog.Debian.gz)
   expect_file(${path})
 endforeach()
 expect_same(${APPDIR}/ravx.zad ${BUILD_DIR}/ravx.zad)
@@ -54,7 +55,7 @@ expect_same(${APPDIR}/ravx.hlp ${BUILD_DIR}/ravx.hlp)
 expect_command_link(ravx-run)
 
 if(GUI)
-  foreach(path ${APPDIR}/ravx ${DATADIR}/applications/ravx.desktop ${DATADIR}/icons/hicolor/scalable/apps/ravx.svg
+  foreach(path ${APPDIR}/ravx ${DATADIR}/man/man1/ravx.1.gz ${DATADIR}/applications/ravx.desktop ${DATADIR}/icons/hicolor/scalable/apps/ravx.svg
           ${DATADIR}/icons/hicolor/256x256/apps/ravx.png)
     expect_file(${path})
   endforeach()
@@ -136,3 +137,22 @@ set(RUNNER ${PREFIX}/${BINDIR}/ravx-run)
 set(CASE_DIR ${GOLDEN_DIR})
 set(OUT_DIR ${PREFIX}/golden-out)
 include(${GOLDEN_SCRIPT})
+
+# ---- the Debian package, by lintian's book (when lintian is installed) -------------
+find_program(LINTIAN lintian)
+if(LINTIAN AND GUI)
+  set(package_dir ${PREFIX}/package)
+  file(MAKE_DIRECTORY ${package_dir})
+  execute_process(COMMAND ${CPACK} -G DEB -B ${package_dir} --config ${BUILD_DIR}/CPackConfig.cmake
+    WORKING_DIRECTORY ${BUILD_DIR} OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc)
+  file(GLOB package ${package_dir}/ravx_*.deb)
+  if(NOT rc EQUAL 0 OR NOT package)
+    fail("cpack made no package (${rc}):\n${out}")
+  endif()
+  execute_process(COMMAND ${LINTIAN} --tag-display-limit 0 ${package}
+    OUTPUT_VARIABLE said ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(said MATCHES "(^|\n)[EW]: ")
+    fail("lintian finds errors or warnings in ${package}:\n${said}${err}")
+  endif()
+  message(STATUS "lintian: no error, no warning in ${package}")
+endif()

@@ -20,7 +20,8 @@ add_test(NAME install
           -DBANK_CHECK=$<TARGET_FILE:bank_check>
           -DPROBE=$<TARGET_FILE:install_probe>
           -DREADELF=${CMAKE_READELF}
+          -DCPACK=${CMAKE_CPACK_COMMAND}
           -DGOLDEN_DIR=${CMAKE_CURRENT_SOURCE_DIR}/golden/arithmetic
           -DGOLDEN_SCRIPT=${CMAKE_CURRENT_SOURCE_DIR}/golden/run_case.cmake
           -P ${CMAKE_CURRENT_SOURCE_DIR}/install/check_install.cmake)
-set_tests_properties(install PROPERTIES TIMEOUT 120)
+set_tests_properties(install PROPERTIES TIMEOUT 300)
