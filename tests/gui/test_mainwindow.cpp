@@ -348,6 +348,17 @@ private slots:
         QCOMPARE(form->FlGrid->valueText(), QStringLiteral("1000"));
         QCOMPARE(form->Grid1->currentRow(), 0);
         QCOMPARE(form->sim().program.rows[2].statement, std::string("out 2bh,al"));
+
+        // after strobed input the boxes are the reset mode's again
+        setProgram(0, {"mov al,0eh", "out 2bh,al"});
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QCOMPARE(form->CtrlB->text(), QStringLiteral("^STB"));
+        QVERIFY(!form->ShftB->isEnabled());
+        QTest::keyClick(form.get(), Qt::Key_F9);
+        QCOMPARE(form->labelNamed(QStringLiteral("C0"))->text(), QStringLiteral(" 01 00 0"));
+        QCOMPARE(form->CtrlB->text(), QStringLiteral("Ctrl"));
+        QVERIFY(form->ShftB->isEnabled());
     }
 
     void everyLabelShowsItsWholeText()
