@@ -292,6 +292,8 @@ private slots:
             if (w == errw)
                 QTest::mouseClick(errw->Caption, Qt::LeftButton, {}, QPoint(20, 5));
         });
+        form->activateWindow();  // F8 goes to the active window
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QTest::keyClick(form.get(), Qt::Key_F8);
         QCOMPARE(form->sim().m.ErrorCounter, uint16_t{3});
         QVERIFY(!QApplication::activeModalWidget());
