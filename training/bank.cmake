@@ -10,7 +10,8 @@ target_sources(ravx_core PRIVATE
 )
 
 # ---- the bank builder ---------------------------------------------------------
-add_library(ravx_bankbuild_lib STATIC ${CMAKE_CURRENT_LIST_DIR}/../tools/bankbuild/QuestionSource.cpp)
+add_library(ravx_bankbuild_lib STATIC ${CMAKE_CURRENT_LIST_DIR}/../tools/bankbuild/QuestionSource.cpp
+                                      ${CMAKE_CURRENT_LIST_DIR}/../tools/bankbuild/Fairness.cpp)
 target_link_libraries(ravx_bankbuild_lib PUBLIC ravx_core)
 add_executable(bankbuild ${CMAKE_CURRENT_LIST_DIR}/../tools/bankbuild/main.cpp)
 target_link_libraries(bankbuild PRIVATE ravx_bankbuild_lib)

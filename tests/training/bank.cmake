@@ -15,6 +15,10 @@ endif()
 add_test(NAME questions COMMAND test_questions)
 set_tests_properties(questions PROPERTIES TIMEOUT 120)
 
+add_test(NAME bankbuild.unfair
+  COMMAND ${CMAKE_COMMAND} -DBANKBUILD=$<TARGET_FILE:bankbuild> -DSOURCE=${CMAKE_CURRENT_LIST_DIR}/unfair-bank.txt
+          -P ${CMAKE_CURRENT_LIST_DIR}/bankbuild_refuses.cmake)
+
 add_executable(test_store ${CMAKE_CURRENT_LIST_DIR}/test_result_store.cpp)
 target_link_libraries(test_store PRIVATE ravx_store GTest::gtest)
 target_include_directories(test_store PRIVATE ${PROJECT_SOURCE_DIR})

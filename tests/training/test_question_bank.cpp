@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -8,6 +9,7 @@
 
 #include "machine/Codepage.h"
 #include "tests/mainwindow/TempDir.h"
+#include "tools/bankbuild/Fairness.h"
 #include "tools/bankbuild/QuestionSource.h"
 #include "training/QuestionBank.h"
 
@@ -335,9 +337,63 @@ TEST(Source, TooSmallFileIsRefused)
     EXPECT_EQ(std::filesystem::file_size(path), 4u);
 }
 
+// A fixture bank: `questions` questions of four answers, `correct` of them
+// correct, at the first places.
+std::vector<Question> CorrectFirst(int questions, int correct)
+{
+    std::vector<Question> bank;
+    for (int i = 0; i < questions; ++i) {
+        Question q{"вопрос " + std::to_string(i), {}};
+        for (int k = 0; k < 4; ++k)
+            q.answers.push_back({"ответ " + std::to_string(k), k < correct});
+        bank.push_back(q);
+    }
+    return bank;
+}
+
+double ShareOf(const std::vector<BlindShare>& shares, const std::string& strategy)
+{
+    for (const BlindShare& s : shares)
+        if (s.strategy == strategy)
+            return s.share;
+    ADD_FAILURE() << "no strategy " << strategy;
+    return -1;
+}
+
+TEST(Fairness, BlindStrategiesOverEveryDraw)
+{
+    // correct answers first: ticking only the first box passes every draw
+    auto shares = BlindPassShares(CorrectFirst(6, 1));
+    EXPECT_DOUBLE_EQ(ShareOf(shares, "только первый ответ"), 1.0);
+    EXPECT_DOUBLE_EQ(ShareOf(shares, "только ответ 2"), 0.0);
+    EXPECT_DOUBLE_EQ(ShareOf(shares, "все ответы"), 0.0);  // 5 good, 15 bad
+    EXPECT_DOUBLE_EQ(ShareOf(shares, "знающий студент"), 1.0);
+    // three correct of four: ticking every box passes
+    shares = BlindPassShares(CorrectFirst(7, 3));
+    EXPECT_DOUBLE_EQ(ShareOf(shares, "все ответы"), 1.0);
+    EXPECT_DOUBLE_EQ(ShareOf(shares, "только первый ответ"), 0.0);  // 5 of 15 is not more than half
+
+    // Exact shares against counting the draws one by one: box 1 correct in
+    // 3 of 8 questions (one correct answer each). A draw passes with box 1
+    // when at least 3 of its 5 questions have it: C(3,3)*C(5,2) = 10 of
+    // C(8,5) = 56 draws.
+    std::vector<Question> mixed = CorrectFirst(8, 0);
+    for (int i = 0; i < 8; ++i)
+        mixed[static_cast<size_t>(i)].answers[i < 3 ? 0 : 1].correct = true;
+    shares = BlindPassShares(mixed);
+    EXPECT_NEAR(ShareOf(shares, "только первый ответ"), 10.0 / 56, 1e-12);
+    EXPECT_NEAR(ShareOf(shares, "только ответ 2"), 1.0 - 10.0 / 56, 1e-12);  // fails only with all three
+    // the longest answer, else the first of equal ones: made the correct one
+    // in the five questions of box 2, it passes as box 2 did
+    for (int i = 3; i < 8; ++i)
+        mixed[static_cast<size_t>(i)].answers[1].text = "самый длинный ответ";
+    EXPECT_NEAR(ShareOf(BlindPassShares(mixed), "только самый длинный ответ"), 1.0, 1e-12);
+}
+
 // The bank that ships: read from the built application when there is one,
-// else built from the source into a scratch file.
-TEST(ShippedBank, ThirtyWellFormedQuestions)
+// else built from the source into a scratch file. It keeps the examiner's
+// rules stated at the top of the source.
+TEST(ShippedBank, WellFormedAndFairQuestions)
 {
     filetest::TempDir dir;
     std::ifstream in(RAVX_QUESTION_SOURCE, std::ios::binary);
@@ -356,19 +412,27 @@ TEST(ShippedBank, ThirtyWellFormedQuestions)
 #endif
     const Bank bank = ReadBankFile(path);
     ASSERT_EQ(bank.status, BankStatus::Ok) << bank.problem;
-    ASSERT_EQ(bank.records.size(), 30u);
+    ASSERT_GE(bank.records.size(), 30u);
     EXPECT_EQ(bank.records, fromSource) << "the bank is older than its source";
     std::set<std::string> texts;
+    std::vector<Question> questions;
     for (const auto& record : bank.records) {
         EXPECT_EQ(CheckRecord(record), "");
         const Question q = ParseRecord(record);
         EXPECT_FALSE(q.text.empty());
         EXPECT_GE(q.answers.size(), 2u);
         EXPECT_LE(q.answers.size(), kMaxAnswers);
-        EXPECT_TRUE(std::any_of(q.answers.begin(), q.answers.end(), [](const Answer& a) { return a.correct; }));
+        const auto correct = std::count_if(q.answers.begin(), q.answers.end(), [](const Answer& a) { return a.correct; });
+        EXPECT_TRUE(correct == 1 || correct == 2) << q.text;
         texts.insert(q.text);
+        questions.push_back(q);
     }
-    EXPECT_EQ(texts.size(), 30u) << "a question is repeated";
+    EXPECT_EQ(texts.size(), bank.records.size()) << "a question is repeated";
+    const auto shares = BlindPassShares(questions);
+    for (size_t i = 0; i + 1 < shares.size(); ++i)
+        EXPECT_LE(shares[i].share, kMaxBlindPassShare) << shares[i].strategy;
+    EXPECT_EQ(shares.back().strategy, "знающий студент");
+    EXPECT_DOUBLE_EQ(shares.back().share, 1.0);
 }
 
 }  // namespace
