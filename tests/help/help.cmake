@@ -1,6 +1,6 @@
 # The help file and the help and about windows. Included from tests/CMakeLists.txt.
 add_executable(test_help_file ${CMAKE_CURRENT_LIST_DIR}/test_help_file.cpp)
-target_link_libraries(test_help_file PRIVATE ravx_core GTest::gtest_main)
+target_link_libraries(test_help_file PRIVATE ravx_core Qt6::Core GTest::gtest_main)
 target_compile_definitions(test_help_file PRIVATE RAVX_HELP_FILE="${CMAKE_BINARY_DIR}/ravx.hlp"
                                                   RAVX_RUNNER="$<TARGET_FILE:ravx-run>")
 add_dependencies(test_help_file ravx_help ravx-run)

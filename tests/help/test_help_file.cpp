@@ -2,6 +2,7 @@
 // program in it run through ravx-run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,10 @@
 #include <vector>
 
 #include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include "mainwindow/ProgramFile.h"
 
@@ -91,6 +96,7 @@ struct Example {
     int number = 0;
     std::string attrs;
     std::string body;
+    std::string before;  // the text of the help just before the example
 };
 
 std::vector<Example> examples()
@@ -98,8 +104,12 @@ std::vector<Example> examples()
     static const std::regex pre(R"re(<pre class="example"([^>]*)>([\s\S]*?)</pre>)re");
     std::vector<Example> found;
     const std::string& text = helpText();
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), pre); it != std::sregex_iterator(); ++it)
-        found.push_back({static_cast<int>(found.size()) + 1, (*it)[1], unescapeHtml((*it)[2])});
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pre); it != std::sregex_iterator(); ++it) {
+        constexpr std::ptrdiff_t kBefore = 1200;  // a paragraph or two
+        const std::ptrdiff_t start = std::max<std::ptrdiff_t>(0, it->position() - kBefore);
+        found.push_back({static_cast<int>(found.size()) + 1, (*it)[1], unescapeHtml((*it)[2]),
+                         text.substr(static_cast<size_t>(start), static_cast<size_t>(it->position() - start))});
+    }
     return found;
 }
 
@@ -107,7 +117,43 @@ struct RunResult {
     int steps = -1;
     std::string stop;
     std::multiset<int> errorCodes;
+    QJsonObject state;  // the runner's whole --json answer
 };
+
+// A value of the runner's answer by a dotted path: "ax", "ram.20" (a cell
+// the answer leaves out is 0), "controller.displayRam.3", "indicators.0.6"
+// (a cell's text). Undefined when the path leads nowhere.
+QJsonValue valueAt(const QJsonObject& state, const std::string& path)
+{
+    QJsonValue v = state;
+    const auto parts = split(path, '.');
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QString part = QString::fromStdString(parts[i]);
+        if (v.isObject()) {
+            const QJsonObject o = v.toObject();
+            if (!o.contains(part))
+                return i > 0 && parts[i - 1] == "ram" ? QJsonValue(0) : QJsonValue(QJsonValue::Undefined);
+            v = o.value(part);
+        } else if (v.isArray()) {
+            bool ok = false;
+            const int index = part.toInt(&ok);
+            if (!ok || index < 0 || index >= v.toArray().size())
+                return QJsonValue(QJsonValue::Undefined);
+            v = v.toArray().at(index);
+        } else {
+            return QJsonValue(QJsonValue::Undefined);
+        }
+    }
+    return v;
+}
+
+// "7", "0fh", "1234h": the help's way of writing numbers.
+long long numberOf(std::string text)
+{
+    if (!text.empty() && (text.back() == 'h' || text.back() == 'H'))
+        return std::stoll(text.substr(0, text.size() - 1), nullptr, 16);
+    return std::stoll(text);
+}
 
 RunResult runExample(const Example& ex, const std::filesystem::path& dir)
 {
@@ -148,6 +194,7 @@ RunResult runExample(const Example& ex, const std::filesystem::path& dir)
     if (std::system(command.c_str()) != 0)
         return result;
     const std::string out = readFile(json.string());
+    result.state = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
     std::smatch m;
     if (std::regex_search(out, m, std::regex(R"re("steps": (\d+))re")))
         result.steps = std::stoi(m[1]);
@@ -246,6 +293,9 @@ TEST(HelpFile, EveryExampleRunsWithExactlyTheErrorsItAnnounces)
         const std::string stepsText = attribute(ex.attrs, "data-steps");
         ASSERT_FALSE(stepsText.empty()) << "no data-steps";
         const RunResult run = runExample(ex, dir);
+        // an example that needs another interrupt routine address says so
+        if (const std::string ppop = attribute(ex.attrs, "data-ppop"); !ppop.empty())
+            EXPECT_NE(ex.before.find("«Адрес начала ППОП:» " + ppop), std::string::npos) << "the text never asks for it";
         std::set<int> announced;
         for (const auto& code : split(attribute(ex.attrs, "data-errors"), ' '))
             if (!code.empty())
@@ -255,6 +305,24 @@ TEST(HelpFile, EveryExampleRunsWithExactlyTheErrorsItAnnounces)
         if (announced.empty() || announced == std::set<int>{21}) {
             EXPECT_EQ(run.steps, std::stoi(stepsText));
             EXPECT_EQ(run.stop, "steps");
+        }
+        // what the comments announce, as data-expect="ax=3 ram.20=5" says it;
+        // an example that shows no error announces values
+        if (announced.empty())
+            EXPECT_FALSE(attribute(ex.attrs, "data-expect").empty()) << "no data-expect";
+        for (const auto& item : split(attribute(ex.attrs, "data-expect"), ' ')) {
+            if (item.empty())
+                continue;
+            const auto eq = item.find('=');
+            ASSERT_NE(eq, std::string::npos) << item;
+            const QJsonValue value = valueAt(run.state, item.substr(0, eq));
+            const std::string expected = item.substr(eq + 1);
+            if (value.isString())
+                EXPECT_EQ(value.toString().toStdString(), expected) << item;
+            else if (value.isDouble())
+                EXPECT_EQ(value.toInteger(), numberOf(expected)) << item;
+            else
+                ADD_FAILURE() << "no value at " << item;
         }
     }
     std::filesystem::remove_all(dir);
