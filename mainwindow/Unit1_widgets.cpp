@@ -4,9 +4,10 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTranslator>
+#include <clocale>
 
 namespace ravx {
 
@@ -44,14 +45,36 @@ public:
 
 }  // namespace
 
+namespace {
+bool datesPrepared = false;
+QByteArray userTime;  // LC_TIME as the user had it
+bool userHadTime = false;
+}  // namespace
+
 void PrepareRussianDates()
 {
-    if (qEnvironmentVariableIsEmpty("LC_ALL"))
-        qputenv("LC_TIME", "ru_RU.UTF-8");
+    if (!qEnvironmentVariableIsEmpty("LC_ALL"))
+        return;
+    userHadTime = qEnvironmentVariableIsSet("LC_TIME");
+    userTime = qgetenv("LC_TIME");
+    qputenv("LC_TIME", "ru_RU.UTF-8");
+    datesPrepared = true;
 }
 
 void InstallRussian()
 {
+    if (datesPrepared) {
+        // Qt has read the time category by now; the C library gets the
+        // user's own back (a machine without a Russian C locale would
+        // otherwise fall back to "C" in every category)
+        (void)QLocale::system();
+        if (userHadTime)
+            qputenv("LC_TIME", userTime);
+        else
+            qunsetenv("LC_TIME");
+        std::setlocale(LC_ALL, "");
+        datesPrepared = false;
+    }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     auto* app = QCoreApplication::instance();
     // the last installed is asked first: Qt's translation before the stand-ins

@@ -21,7 +21,8 @@ void PrepareRussianDates();
 
 // Russian for Qt's own words (standard buttons, the file dialogs with their
 // file types and dates): Qt's translation, the few words it lacks, and the
-// Russian locale as the default. Call once after the application is made.
+// Russian locale as the default; the C library gets the user's own locale
+// back. Call once after the application is made.
 void InstallRussian();
 
 // The 8 x 8 input matrix (MGrid): cells of 12 x 13 pixels.
