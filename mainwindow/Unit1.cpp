@@ -96,7 +96,14 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
     qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() { qApp->removeEventFilter(this); }
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+    // the machine goes before the grid, whose open cell editor commits on
+    // its way out
+    if (programModel_)
+        programModel_->detach();
+}
 
 QAction* TForm1::actionNamed(const QString& caption) const
 {

@@ -1,10 +1,14 @@
 #include "mainwindow/Unit1_grid.h"
 
 #include <QApplication>
+#include <QBrush>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <optional>
 
+#include "machine/TextCheck.h"
+#include "machine/_Asm_errors.h"
 #include "mainwindow/ProgramEdit.h"
 
 namespace ravx {
@@ -26,7 +30,7 @@ int ProgramModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant ProgramModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= kStatementRows)
+    if (detached_ || !index.isValid() || index.row() >= kStatementRows)
         return {};
     const ProgramRow& row = sim_.program.rows[index.row()];
     switch (role) {
@@ -45,9 +49,44 @@ QVariant ProgramModel::data(const QModelIndex& index, int role) const
     case Qt::ForegroundRole:
         if (index.column() == kAddress && row.breakpoint)
             return QBrush(Qt::blue);
+        if (index.column() != kComment && textError(index.row()) != 0)
+            return QBrush(Qt::darkRed);
+        return {};
+    case Qt::FontRole:
+        // a row whose text already decides an error: its address and
+        // statement underlined and bold, readable without colour too
+        if (index.column() != kComment && textError(index.row()) != 0) {
+            QFont font;
+            font.setUnderline(true);
+            font.setBold(true);
+            return font;
+        }
+        return {};
+    case Qt::ToolTipRole:
+        if (index.column() != kComment) {
+            if (const uint8_t code = textError(index.row()); code != 0)
+                return QStringLiteral("Ошибка %1: %2")
+                    .arg(code)
+                    .arg(QString::fromStdString(ErrorMessage(code)[0]));
+        }
         return {};
     default: return {};
     }
+}
+
+uint8_t ProgramModel::textError(int row) const
+{
+    if (detached_ || row < 0 || row >= kStatementRows)
+        return 0;
+    if (checked_.empty())
+        checked_.resize(kStatementRows, {std::string(), uint8_t{0}});
+    const std::string& text = sim_.program.rows[static_cast<std::size_t>(row)].statement;
+    auto& [seen, code] = checked_[static_cast<std::size_t>(row)];
+    if (seen != text) {
+        seen = text;
+        code = TextDecidedError(text);
+    }
+    return code;
 }
 
 QVariant ProgramModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -73,7 +112,8 @@ Qt::ItemFlags ProgramModel::flags(const QModelIndex& index) const
 
 bool ProgramModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || index.column() == kAddress || index.row() >= kStatementRows)
+    if (detached_ || role != Qt::EditRole || !index.isValid() || index.column() == kAddress ||
+        index.row() >= kStatementRows)
         return false;
     ProgramRow& row = sim_.program.rows[index.row()];
     std::string& target = index.column() == kStatement ? row.statement : row.comment;

@@ -10,7 +10,11 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "mainwindow/Simulator.h"
 
@@ -35,8 +39,19 @@ public:
     void rowsChanged(int first, int last);
     void allChanged() { rowsChanged(0, kStatementRows - 1); }
 
+    // The error the row's statement text decides before it runs, or 0.
+    uint8_t textError(int row) const;
+    // The machine is going away before the grid: from now on the model shows
+    // nothing and takes nothing (a cell editor closing on the way out would
+    // otherwise write into it).
+    void detach() { detached_ = true; }
+
 private:
     Simulator& sim_;
+    bool detached_ = false;
+    // The last text checked in each row and its verdict: the check runs
+    // again only when the text differs.
+    mutable std::vector<std::pair<std::string, uint8_t>> checked_;
 };
 
 // The cell editor: reports a key typed into a text already past its soft limit.

@@ -160,6 +160,45 @@ private slots:
         QCOMPARE(form->labelNamed(QStringLiteral("S30C"))->text(), QStringLiteral("0001"));
     }
 
+    // A row whose text already decides an error is marked as soon as it is
+    // typed (underlined, with the error in its tooltip); the mark goes with
+    // the correction; a marked row still runs into the error window.
+    void aRowWhoseTextDecidesAnErrorIsMarked()
+    {
+        clearProgram();
+        QAbstractItemModel* model = form->Grid1->model();
+        auto marked = [model](int row) {
+            return model->index(row, 0).data(Qt::FontRole).value<QFont>().underline() &&
+                   model->index(row, 1).data(Qt::FontRole).value<QFont>().underline();
+        };
+        typeStatement(0, QStringLiteral("mvo ax,1"));
+        typeStatement(1, QStringLiteral("pop ax"));  // fails only by the state
+        QVERIFY(marked(0));
+        QCOMPARE(model->index(0, 1).data(Qt::ToolTipRole).toString(), QStringLiteral("Ошибка 10: Неизвестная команда"));
+        QVERIFY(!marked(1));
+        QVERIFY(!marked(2));  // an empty row is not marked
+        QVERIFY(model->index(1, 1).data(Qt::ToolTipRole).isNull());
+
+        // corrected, as the cell editor commits it
+        QVERIFY(model->setData(model->index(0, 1), QStringLiteral("mov ax,1")));
+        QVERIFY(!marked(0));
+        QVERIFY(model->index(0, 0).data(Qt::ToolTipRole).isNull());
+
+        QVERIFY(model->setData(model->index(0, 1), QStringLiteral("mvo ax,1")));
+        QVERIFY(marked(0));
+        int shown = 0;
+        onNextModal([&shown](QWidget* w) {
+            if (auto* errw = qobject_cast<TErrW*>(w))
+                shown = errw->Label1->text() == QStringLiteral("Неизвестная команда") ? 10 : -1;
+            w->close();
+        });
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_F8);
+        QCOMPARE(shown, 10);
+        QCOMPARE(form->sim().m.ErrorCode, uint8_t{10});
+    }
+
     void runStopsAtABreakpoint()
     {
         clearProgram();
