@@ -149,8 +149,10 @@ void TForm6::ShowEntry()
     // An entry that cannot be read shows nothing rather than the numbers of
     // the student shown before; its problem is the list item's tooltip.
     if (!entry.error.isEmpty()) {
-        for (QLabel* value : {TimeL, GrName, TotalQ, GoodA, BadA, Itog})
+        for (QLabel* value : {TimeL, GrName, TotalQ, GoodA, BadA, Itog}) {
             value->clear();
+            value->setToolTip({});
+        }
         ListBox1->currentItem()->setToolTip(ListBox1->currentItem()->text() + QStringLiteral("\n") + entry.error);
     }
     if (!entry.group.isNull()) {
