@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
@@ -24,6 +25,7 @@ constexpr int kLockStaleMs = 30000;
 constexpr const char* kNamesLockSuffix = ".names.lock";
 constexpr const char* kFallbackFolder = "ravx";
 constexpr const char* kFileName = "results.ini";
+constexpr const char* kLabConfigPath = "/etc/ravx/ravx.conf";
 
 // QSettings takes both "/" and "\\" as its separators, so a name holding one
 // (a student may type anything) is escaped and comes back unchanged.
@@ -125,8 +127,37 @@ ResultStore::ResultStore(const QString& path) : path_(path)
 
 ResultStore::~ResultStore() = default;
 
+QString ResultStore::ResultsSetting(const QString& confText)
+{
+    QString value;
+    for (QString line : confText.split(QLatin1Char('\n'))) {
+        line = line.left(line.indexOf(QLatin1Char('#'))).trimmed();
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed() == QLatin1String("results"))
+            value = line.mid(eq + 1).trimmed();  // the last one counts
+    }
+    return value;
+}
+
+QString ResultStore::ConfiguredResults()
+{
+    QString value = qEnvironmentVariable("RAVX_RESULTS").trimmed();
+    if (value.isEmpty()) {
+        QFile conf(QString::fromLatin1(kLabConfigPath));
+        if (conf.open(QIODevice::ReadOnly))
+            value = ResultsSetting(QString::fromUtf8(conf.readAll()));
+    }
+    if (value.contains(QLatin1String("://")))
+        return {};  // an address of a server, not a file
+    return value;
+}
+
 QString ResultStore::DefaultPath()
 {
+    if (const QString configured = ConfiguredResults(); !configured.isEmpty()) {
+        QDir().mkpath(QFileInfo(configured).absolutePath());
+        return QFileInfo(configured).absoluteFilePath();
+    }
     const QString machineWide = QString::fromLatin1(kMachineWideResultsPath);
     if (CanWriteFile(machineWide)) {
         return machineWide;

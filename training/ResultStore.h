@@ -53,7 +53,8 @@ struct PurgeOutcome {
 
 class ResultStore {
 public:
-    // The machine-wide file, or the user's one when that cannot be written.
+    // The configured file (ConfiguredResults), else the machine-wide file,
+    // or the user's one when that cannot be written.
     ResultStore();
     explicit ResultStore(const QString& path);
     ~ResultStore();
@@ -61,6 +62,13 @@ public:
     ResultStore& operator=(const ResultStore&) = delete;
 
     static QString DefaultPath();
+    // The file a lab or a test names for the results: RAVX_RESULTS in the
+    // environment wins over "results = FILE" in /etc/ravx/ravx.conf. Empty
+    // when neither names a file (a "scheme://" address is not a file).
+    static QString ConfiguredResults();
+    // The value of "results = …" in the text of a ravx.conf: "#" starts a
+    // comment, blanks around the name and the value do not count.
+    static QString ResultsSetting(const QString& confText);
     QString FileName() const { return path_; }
     // Empty while the store can be used; else the message to show.
     QString Problem() const;

@@ -160,6 +160,8 @@ TEST(Store, DefaultPathFallsBackToTheUsersDataFolder)
 {
     filetest::TempDir dir;
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const QByteArray configured = qgetenv("RAVX_RESULTS");
+    qunsetenv("RAVX_RESULTS");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
     const QString path = ResultStore::DefaultPath();
     const QString fallback = QString::fromStdString(dir.File("data/ravx/results.ini"));
@@ -174,6 +176,41 @@ TEST(Store, DefaultPathFallsBackToTheUsersDataFolder)
         EXPECT_TRUE(QFile::exists(fallback));
     }
     qputenv("XDG_DATA_HOME", saved);
+    if (!configured.isNull())
+        qputenv("RAVX_RESULTS", configured);
+}
+
+// A lab or a test names its own file: RAVX_RESULTS wins, so a test never
+// writes into a lab's results.
+TEST(Store, TheConfiguredFileWins)
+{
+    filetest::TempDir dir;
+    const QByteArray saved = qgetenv("RAVX_RESULTS");
+    const QString own = QString::fromStdString(dir.File("own/results.ini"));
+    qputenv("RAVX_RESULTS", own.toUtf8());
+    EXPECT_EQ(ResultStore::DefaultPath(), own);
+    {
+        ResultStore store;
+        EXPECT_EQ(store.FileName(), own);
+        EXPECT_EQ(store.StoreResult("Ученик", Values(5, 3, 0, "1")), "Ученик");
+    }
+    EXPECT_TRUE(QFile::exists(own));
+    qputenv("RAVX_RESULTS", "postgresql://lab/results");  // a server is no file
+    EXPECT_NE(ResultStore::DefaultPath(), QStringLiteral("postgresql://lab/results"));
+    if (saved.isNull())
+        qunsetenv("RAVX_RESULTS");
+    else
+        qputenv("RAVX_RESULTS", saved);
+
+    const std::vector<std::pair<const char*, const char*>> confs = {
+        {"results = /srv/lab/results.ini\n", "/srv/lab/results.ini"},
+        {"# results = /old.ini\n  results=/a b/r.ini   # the lab's\n", "/a b/r.ini"},
+        {"other = 1\nresults_x = /no.ini\n", ""},
+        {"results = /first.ini\nresults = /second.ini\n", "/second.ini"},
+        {"", ""},
+    };
+    for (const auto& [text, value] : confs)
+        EXPECT_EQ(ResultStore::ResultsSetting(QString::fromUtf8(text)), QString::fromUtf8(value)) << text;
 }
 
 int RunChild(const char* path, int id)
