@@ -37,6 +37,10 @@ add_library(ravx_store STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ResultStore.h
 )
 target_link_libraries(ravx_store PUBLIC ravx_core Qt6::Core)
+# the teacher's results commands of ravx-run
+add_library(ravx_results_cli STATIC ${CMAKE_CURRENT_LIST_DIR}/../tools/ravx-run/Results.cpp)
+target_link_libraries(ravx_results_cli PUBLIC ravx_store)
+target_link_libraries(ravx-run PRIVATE ravx_results_cli)
 
 # ---- fuzz targets ---------------------------------------------------------------
 if(RAVX_FUZZ)

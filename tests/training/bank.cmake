@@ -19,6 +19,12 @@ add_test(NAME bankbuild.unfair
   COMMAND ${CMAKE_COMMAND} -DBANKBUILD=$<TARGET_FILE:bankbuild> -DSOURCE=${CMAKE_CURRENT_LIST_DIR}/unfair-bank.txt
           -P ${CMAKE_CURRENT_LIST_DIR}/bankbuild_refuses.cmake)
 
+add_executable(test_results_cli ${CMAKE_CURRENT_LIST_DIR}/../tools/test_results_cli.cpp)
+target_link_libraries(test_results_cli PRIVATE ravx_results_cli GTest::gtest_main)
+target_include_directories(test_results_cli PRIVATE ${PROJECT_SOURCE_DIR})
+add_test(NAME results_cli COMMAND test_results_cli)
+set_tests_properties(results_cli PROPERTIES TIMEOUT 120)
+
 add_executable(test_store ${CMAKE_CURRENT_LIST_DIR}/test_result_store.cpp)
 target_link_libraries(test_store PRIVATE ravx_store GTest::gtest)
 target_include_directories(test_store PRIVATE ${PROJECT_SOURCE_DIR})

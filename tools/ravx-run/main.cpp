@@ -1,11 +1,14 @@
 // ravx-run: runs a program headless for teachers, tests and benchmarks.
 #include <iostream>
 
+#include "tools/ravx-run/Results.h"
 #include "tools/ravx-run/Runner.h"
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (ravx::IsResultsCommand(args))
+        return ravx::RunResultsCommand(args, std::cout, std::cerr);
     try {
         const ravx::RunOptions options = ravx::ParseRunOptions(args);
         ravx::Runner runner(options);

@@ -1,0 +1,128 @@
+// ravx-run --results and --results-purge: the table, the CSV, the purge rule
+// and the failures a teacher can meet, on a store of the test's own named by
+// RAVX_RESULTS as a lab would name its file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <random>
+#include <regex>
+#include <sstream>
+
+#include "tests/mainwindow/TempDir.h"
+#include "tools/ravx-run/Results.h"
+#include "training/ResultStore.h"
+
+namespace ravx {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome RunCommand(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    const int status = RunResultsCommand(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class ResultsCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = qgetenv("RAVX_RESULTS");
+        qputenv("RAVX_RESULTS", QByteArray::fromStdString(path));
+    }
+    void TearDown() override
+    {
+        if (saved_.isNull())
+            qunsetenv("RAVX_RESULTS");
+        else
+            qputenv("RAVX_RESULTS", saved_);
+    }
+    void Store(const char* name, const char* group, result::Counters c, double days)
+    {
+        std::mt19937 random(7);
+        QDir().mkpath(QString::fromStdString(dir.File("lab")));
+        ResultStore(QString::fromStdString(path))
+            .StoreResult(QString::fromUtf8(name), result::MakeRecord(days, group, c, random));
+    }
+
+    filetest::TempDir dir;
+    std::string path = dir.File("lab/results.ini");
+
+private:
+    QByteArray saved_;
+};
+
+TEST_F(ResultsCommand, ListsEveryRecordAndWritesTheCsv)
+{
+    const double today = NowAsDays();
+    Store("Иванов", "ЭВМ-21", {6, 5, 1}, today - 30);  // a month old
+    Store("Петров, Сидоров", "ЭВМ-22", {5, 1, 3}, today);
+    const std::string csv = dir.File("results.csv");
+    const Outcome r = RunCommand({"--results", "--csv", csv});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    EXPECT_EQ(lines[0], "name\tgroup\ttime\ttotal\tgood\tbad\tverdict\thost");
+    // newest first; the counters as numbers, the verdict as the window has it
+    EXPECT_EQ(lines[1].rfind("Петров, Сидоров\tЭВМ-22\t", 0), 0u) << lines[1];
+    EXPECT_NE(lines[1].find("\t5\t1\t3\tТест не пройден\t"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("\t6\t5\t1\tТест пройден\t"), std::string::npos) << lines[2];
+    // the time in ISO form, a spreadsheet reads it
+    EXPECT_TRUE(std::regex_search(lines[2], std::regex("\t\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\t"))) << lines[2];
+
+    QFile file(QString::fromStdString(csv));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string text = file.readAll().toStdString();
+    EXPECT_EQ(text.rfind("name,group,time,total,good,bad,verdict,host\r\n\"Петров, Сидоров\",ЭВМ-22,", 0), 0u) << text;
+    EXPECT_EQ(Lines(text).size(), 3u);
+}
+
+TEST_F(ResultsCommand, PurgeKeepsTheRecentRecords)
+{
+    const double today = NowAsDays();
+    Store("Иванов", "1", {5, 3, 0}, today - 30);
+    Store("Петров", "1", {5, 3, 0}, today - 2);
+    const Outcome purge = RunCommand({"--results-purge"});
+    ASSERT_EQ(purge.status, 0) << purge.err;
+    EXPECT_EQ(purge.out.rfind("deleted 1 of 2 records", 0), 0u) << purge.out;
+    const auto lines = Lines(RunCommand({"--results"}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("Петров\t", 0), 0u);
+}
+
+TEST_F(ResultsCommand, FailuresGiveOneLineAndStatusTwo)
+{
+    // a damaged store
+    QFile file(QString::fromStdString(path));
+    QDir().mkpath(QString::fromStdString(dir.File("lab")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[SOFTWARE\\RAVX\\x]\nData0=@ByteArray(\n=\n\xff\xfe[[[\n");
+    file.close();
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--results"},
+                                                                  {"--results-purge"},
+                                                                  {"--results", "--bogus"},
+                                                                  {"--results", "--results-purge"},
+                                                                  {"--results-purge", "--csv", "x.csv"}}) {
+        const Outcome r = RunCommand(args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+}
+
+}  // namespace
+}  // namespace ravx

@@ -1,0 +1,146 @@
+#include "tools/ravx-run/Results.h"
+
+#include <QSysInfo>
+#include <cstdio>
+#include <ostream>
+
+#include "mainwindow/FileError.h"
+#include "mainwindow/SafeSave.h"
+#include "training/ResultStore.h"
+#include "training/TestResult.h"
+
+namespace ravx {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitError = 2;
+
+struct Row {
+    std::string name, group, time, total, good, bad, verdict, host;
+};
+
+// ISO date and time, so a table sorts and a spreadsheet reads it.
+std::string IsoTime(double days)
+{
+    const auto t = result::FromDays(days);
+    if (!t)
+        return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u", t->year, t->month, t->day, t->hour,
+                  t->minute, t->second);
+    return text;
+}
+
+// A CSV field: quoted when it holds a separator, a quote or a line break.
+std::string CsvField(const std::string& s)
+{
+    if (s.find_first_of(",\"\r\n") == std::string::npos)
+        return s;
+    std::string quoted = "\"";
+    for (char c : s) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// A table cell: tabs and line breaks in a name would break the columns.
+std::string Cell(std::string s)
+{
+    for (char& c : s)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return s;
+}
+
+int Fail(std::ostream& err, const std::string& line)
+{
+    err << "ravx-run: " << line << "\n";
+    return kExitError;
+}
+
+}  // namespace
+
+bool IsResultsCommand(const std::vector<std::string>& args)
+{
+    for (const std::string& a : args)
+        if (a == "--results" || a == "--results-purge")
+            return true;
+    return false;
+}
+
+int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    bool list = false, purge = false;
+    std::string csv;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--results")
+            list = true;
+        else if (args[i] == "--results-purge")
+            purge = true;
+        else if (args[i] == "--csv" && i + 1 < args.size())
+            csv = args[++i];
+        else
+            return Fail(err, "unknown option for the results: " + args[i]);
+    }
+    if (list == purge)
+        return Fail(err, "give either --results [--csv FILE] or --results-purge");
+    if (purge && !csv.empty())
+        return Fail(err, "--csv goes with --results");
+
+    ResultStore store;
+    if (const QString problem = store.Problem(); !problem.isEmpty())
+        return Fail(err, problem.toStdString());
+    const QStringList names = store.ResultNames();
+
+    if (purge) {
+        const PurgeOutcome outcome = store.PurgeOld(names, Today());
+        if (!outcome.error.isEmpty())
+            return Fail(err, outcome.error.toStdString());
+        out << "deleted " << outcome.deleted << " of " << names.size() << " records from "
+            << store.FileName().toStdString() << "\n";
+        return kExitOk;
+    }
+
+    // the embedded store holds this machine's records only
+    const std::string host = QSysInfo::machineHostName().toStdString();
+    std::vector<Row> rows;
+    for (const QString& key : names) {
+        const StoredEntry entry = store.ReadResult(key);
+        Row row;
+        row.name = result::DisplayName(key.toStdString());
+        row.group = entry.group.toStdString();
+        row.host = host;
+        if (entry.decoded) {
+            const result::Counters& c = entry.decoded->counters;
+            row.time = IsoTime(entry.decoded->days);
+            row.total = std::to_string(c.total);
+            row.good = std::to_string(c.good);
+            row.bad = std::to_string(c.bad);
+            row.verdict = result::MakeEntryTexts(c).verdict;
+        } else {
+            row.verdict = "unreadable: " + entry.error.toStdString();
+        }
+        rows.push_back(row);
+    }
+    out << "name\tgroup\ttime\ttotal\tgood\tbad\tverdict\thost\n";
+    for (const Row& r : rows)
+        out << Cell(r.name) << '\t' << Cell(r.group) << '\t' << r.time << '\t' << r.total << '\t' << r.good << '\t'
+            << r.bad << '\t' << Cell(r.verdict) << '\t' << Cell(r.host) << '\n';
+    if (!csv.empty()) {
+        std::string text = "name,group,time,total,good,bad,verdict,host\r\n";
+        for (const Row& r : rows)
+            text += CsvField(r.name) + ',' + CsvField(r.group) + ',' + r.time + ',' + r.total + ',' + r.good + ',' +
+                    r.bad + ',' + CsvField(r.verdict) + ',' + CsvField(r.host) + "\r\n";
+        try {
+            SaveReplacing(csv, [&text](std::ostream& o) { o << text; });
+        } catch (const FileError& e) {
+            return Fail(err, "cannot write " + csv + ": " + e.what());
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace ravx

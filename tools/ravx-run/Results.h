@@ -1,0 +1,22 @@
+// The teacher's look at the test results from the command line, on the store
+// the application itself uses (RAVX_RESULTS, /etc/ravx/ravx.conf, then the
+// machine-wide or the user's file):
+//
+//   ravx-run --results [--csv FILE]   one line per record, newest first
+//   ravx-run --results-purge          deletes the records older than ten days
+//
+// Exit status 0, or 2 with one line on stderr for a bad option or a store
+// that cannot be read or written.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace ravx {
+
+// Whether the arguments ask for one of these commands rather than a run.
+bool IsResultsCommand(const std::vector<std::string>& args);
+int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace ravx
