@@ -104,6 +104,40 @@ TEST_F(ResultsCommand, PurgeKeepsTheRecentRecords)
     EXPECT_EQ(lines[1].rfind("Петров\t", 0), 0u);
 }
 
+// Another machine's file moves into the store: every record once, under its
+// name with the "~" the store needs; a second run moves nothing.
+TEST_F(ResultsCommand, ImportMovesEveryRecordOnce)
+{
+    const double today = NowAsDays();
+    Store("Иванов", "ЭВМ-21", {6, 5, 1}, today);
+    const std::string other = dir.File("machine2.ini");
+    {
+        ResultStore second(QString::fromStdString(other));
+        std::mt19937 random(3);
+        second.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(today - 1, "ЭВМ-22", {5, 4, 0}, random));
+        second.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(today, "ЭВМ-22", {5, 5, 0}, random));
+        second.StoreResult(QStringLiteral("Петров"), result::MakeRecord(today, "ЭВМ-22", {5, 1, 2}, random));
+    }
+    const Outcome moved = RunCommand({"--results-import", other});
+    ASSERT_EQ(moved.status, 0) << moved.err;
+    EXPECT_EQ(moved.out.rfind("moved 3 records", 0), 0u) << moved.out;
+    ResultStore store(QString::fromStdString(path));
+    QStringList names = store.ResultNames();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Иванов"), QStringLiteral("Иванов~"), QStringLiteral("Иванов~~"),
+                                  QStringLiteral("Петров")}));
+    // the records keep their contents
+    int good = 0;
+    for (const QString& n : names)
+        good += store.ReadResult(n).decoded->counters.good;
+    EXPECT_EQ(good, 5 + 4 + 5 + 1);
+    EXPECT_TRUE(ResultStore(QString::fromStdString(other)).ResultNames().isEmpty());
+    EXPECT_EQ(RunCommand({"--results-import", other}).out.rfind("moved 0 records", 0), 0u);
+    // the store itself, or no file, is refused
+    EXPECT_EQ(RunCommand({"--results-import", path}).status, 2);
+    EXPECT_EQ(RunCommand({"--results-import", dir.File("none.ini")}).status, 2);
+}
+
 TEST_F(ResultsCommand, FailuresGiveOneLineAndStatusTwo)
 {
     // a damaged store
@@ -116,7 +150,8 @@ TEST_F(ResultsCommand, FailuresGiveOneLineAndStatusTwo)
                                                                   {"--results-purge"},
                                                                   {"--results", "--bogus"},
                                                                   {"--results", "--results-purge"},
-                                                                  {"--results-purge", "--csv", "x.csv"}}) {
+                                                                  {"--results-purge", "--csv", "x.csv"},
+                                                                  {"--results-import"}}) {
         const Outcome r = RunCommand(args);
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;

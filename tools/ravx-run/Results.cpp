@@ -1,7 +1,10 @@
 #include "tools/ravx-run/Results.h"
 
+#include <QFileInfo>
 #include <QSysInfo>
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 
 #include "mainwindow/FileError.h"
@@ -61,12 +64,61 @@ int Fail(std::ostream& err, const std::string& line)
     return kExitError;
 }
 
+std::optional<result::Value8> Value8Of(ResultStore& store, const QString& key, const char* name)
+{
+    const auto bytes = store.ReadBinary(key, QString::fromLatin1(name));
+    if (!bytes || bytes->size() != static_cast<qsizetype>(result::kValueSize))
+        return std::nullopt;
+    result::Value8 v{};
+    std::copy(bytes->begin(), bytes->end(), v.begin());
+    return v;
+}
+
+// Moves every record of the store file `from` into `to`, oldest first, each
+// under its name (the target adds "~" as it needs); a record is deleted from
+// `from` only once it is stored, so a second run moves nothing twice.
+int Import(const std::string& from, ResultStore& to, std::ostream& out, std::ostream& err)
+{
+    const QFileInfo source(QString::fromStdString(from));
+    if (!source.isFile())
+        return Fail(err, "cannot read " + from);
+    if (source.canonicalFilePath() == QFileInfo(to.FileName()).canonicalFilePath())
+        return Fail(err, from + " is the store itself");
+    ResultStore store(source.absoluteFilePath());
+    if (const QString problem = store.Problem(); !problem.isEmpty())
+        return Fail(err, problem.toStdString());
+    QStringList names = store.ResultNames();
+    std::reverse(names.begin(), names.end());
+    int moved = 0;
+    for (const QString& name : names) {
+        const QString key = QString::fromLatin1(kResultsRoot) + name;
+        const auto date = Value8Of(store, key, kValueDate);
+        const auto data0 = Value8Of(store, key, kValueData0);
+        const auto data1 = Value8Of(store, key, kValueData1);
+        const auto group = store.ReadString(key, QString::fromLatin1(kValueGroup));
+        if (!date || !data0 || !data1 || !group)
+            return Fail(err, "the record " + name.toStdString() + " of " + from + " cannot be read; moved " +
+                                 std::to_string(moved));
+        try {
+            to.StoreResult(QString::fromStdString(result::DisplayName(name.toStdString())),
+                           result::RecordValues{*date, *data0, group->toStdString(), *data1});
+        } catch (const StoreError& e) {
+            return Fail(err, std::string(e.what()) + "; moved " + std::to_string(moved));
+        }
+        if (!store.DeleteKey(key))
+            return Fail(err, "the record " + name.toStdString() + " was copied but stays in " + from);
+        ++moved;
+    }
+    out << "moved " << moved << " records from " << from << " to " << to.FileName().toStdString() << "\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 bool IsResultsCommand(const std::vector<std::string>& args)
 {
     for (const std::string& a : args)
-        if (a == "--results" || a == "--results-purge")
+        if (a == "--results" || a == "--results-purge" || a == "--results-import")
             return true;
     return false;
 }
@@ -74,7 +126,7 @@ bool IsResultsCommand(const std::vector<std::string>& args)
 int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     bool list = false, purge = false;
-    std::string csv;
+    std::string csv, importFrom;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--results")
             list = true;
@@ -82,17 +134,21 @@ int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, s
             purge = true;
         else if (args[i] == "--csv" && i + 1 < args.size())
             csv = args[++i];
+        else if (args[i] == "--results-import" && i + 1 < args.size() && importFrom.empty())
+            importFrom = args[++i];
         else
             return Fail(err, "unknown option for the results: " + args[i]);
     }
-    if (list == purge)
-        return Fail(err, "give either --results [--csv FILE] or --results-purge");
-    if (purge && !csv.empty())
+    if (int(list) + int(purge) + int(!importFrom.empty()) != 1)
+        return Fail(err, "give one of --results [--csv FILE], --results-purge, --results-import FILE.ini");
+    if (!list && !csv.empty())
         return Fail(err, "--csv goes with --results");
 
     ResultStore store;
     if (const QString problem = store.Problem(); !problem.isEmpty())
         return Fail(err, problem.toStdString());
+    if (!importFrom.empty())
+        return Import(importFrom, store, out, err);
     const QStringList names = store.ResultNames();
 
     if (purge) {

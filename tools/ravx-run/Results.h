@@ -4,6 +4,8 @@
 //
 //   ravx-run --results [--csv FILE]   one line per record, newest first
 //   ravx-run --results-purge          deletes the records older than ten days
+//   ravx-run --results-import FILE.ini  moves the records of another store
+//                                     file (another machine's) into this one
 //
 // Exit status 0, or 2 with one line on stderr for a bad option or a store
 // that cannot be read or written.
