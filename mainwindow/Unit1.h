@@ -43,6 +43,11 @@ class MatrixView;
 class IndicatorView;
 class FlagsView;
 
+// Where the file dialogs start the first time: the program's folder when the
+// student may write there, else the home folder (an installed program lives
+// in a folder nobody may write in).
+QString FirstDialogFolder(const QString& programFolder);
+
 class TForm1 : public QMainWindow, public Host {
     Q_OBJECT
 public:
@@ -173,9 +178,8 @@ private:
     void showReset();
     ResultStore& store();
     // The shared open and save dialogs: the filter and default extension are
-    // set before showing; the first use starts in the executable's folder,
-    // later ones in the folder where either last chose a file. Empty when
-    // cancelled.
+    // set before showing; the first use starts in FirstDialogFolder, later
+    // ones in the folder where either last chose a file. Empty when cancelled.
     enum class FileDialog { Open, Save };
     QString chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested);
     // Before the rows are left (another program opened, the window closed):

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,14 +27,22 @@ const QString kProgramFilter = QStringLiteral("Программы (*.prg)");
 const QString kFirmwareFilter = QStringLiteral("Прошивка (*.dmp)");
 }  // namespace
 
+QString FirstDialogFolder(const QString& programFolder)
+{
+    const QFileInfo folder(programFolder);
+    return folder.isDir() && folder.isWritable() ? folder.absoluteFilePath() : QDir::homePath();
+}
+
 QString TForm1::chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested)
 {
     const int d = static_cast<int>(which);
-    // A dialog's first use starts beside the program; after that both open
-    // in the current folder, the one where a file was last chosen in either.
+    // A dialog's first use starts beside the program (or in the home folder
+    // when nobody may write there, as in an installed package); after that
+    // both open in the current folder, where a file was last chosen in either.
     // The folder is given at construction: a dialog made without one first
     // lists the folder Qt remembers from any earlier program, however slow.
-    const QString folder = dialogUsed_[d] ? currentFolder_ : QCoreApplication::applicationDirPath();
+    const QString folder =
+        dialogUsed_[d] ? currentFolder_ : FirstDialogFolder(QCoreApplication::applicationDirPath());
     dialogUsed_[d] = true;
     QFileDialog dialog(this, QString(), folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -451,6 +451,16 @@ private slots:
         QVERIFY(!drop(path("notes.txt")));
     }
 
+    void dialogsStartWhereAStudentMayWrite()
+    {
+        QCOMPARE(FirstDialogFolder(dir.path()), QFileInfo(dir.path()).absoluteFilePath());
+        QCOMPARE(FirstDialogFolder(dir.filePath(QStringLiteral("нет такой папки"))), QDir::homePath());
+        QFile plain(path("plain.txt"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        QCOMPARE(FirstDialogFolder(path("plain.txt")), QDir::homePath());  // a file is no folder
+    }
+
     void cleanupTestCase() { form.reset(); }
 };
 
