@@ -29,4 +29,14 @@ protected:
     ~PortDevice() = default;
 };
 
+// A bus with nothing on it: IN and OUT reach no device and fail nothing.
+class NoDevice final : public PortDevice {
+public:
+    PortRegister DecodePort(uint16_t) const override { return PortRegister::None; }
+    uint8_t ReadPort(PortRegister, uint8_t al) override { return al; }
+    void WritePort(PortRegister, uint8_t) override {}
+    void Reset() override {}
+    void AcknowledgeInterrupt() override {}
+};
+
 }  // namespace ravx

@@ -12,16 +12,6 @@ namespace ravx {
 
 namespace {
 
-// Nothing answers on the bus: IN and OUT reach no device and fail nothing.
-class NoDevice : public PortDevice {
-public:
-    PortRegister DecodePort(uint16_t) const override { return PortRegister::None; }
-    uint8_t ReadPort(PortRegister, uint8_t al) override { return al; }
-    void WritePort(PortRegister, uint8_t) override {}
-    void Reset() override {}
-    void AcknowledgeInterrupt() override {}
-};
-
 bool IsTextKind(uint8_t code)
 {
     switch (code) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mainwindow/FileError.h"
+#include "mainwindow/FileName.h"
 #include "mainwindow/SafeSave.h"
 
 namespace ravx {
@@ -145,15 +146,12 @@ void ReadFirmwareFile(const std::string& path, const FirmwareTables& tables)
 std::string SuggestedDumpName(const std::string& lastName)
 {
     constexpr std::string_view kDumpExtension = ".dmp";
-    constexpr std::string_view kFolderSeparators = "/\\";
-    const size_t cut = lastName.find_last_of(kFolderSeparators);
-    const size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
+    const auto [folder, name] = SplitFolder(lastName);
     // the file name up to its own first dot; a dot in a folder name is no extension
-    const std::string name = lastName.substr(nameStart);
     const std::string base = name.substr(0, name.find('.'));
     if (base.empty())
         return {};  // nothing to make a name from: ".dmp" alone would be a hidden file
-    return lastName.substr(0, nameStart) + base + std::string(kDumpExtension);
+    return folder + base + std::string(kDumpExtension);
 }
 
 }  // namespace ravx

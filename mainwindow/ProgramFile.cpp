@@ -9,6 +9,7 @@
 
 #include "machine/Codepage.h"
 #include "mainwindow/FileError.h"
+#include "mainwindow/FileName.h"
 #include "mainwindow/SafeSave.h"
 
 namespace ravx {
@@ -21,7 +22,6 @@ constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kCaptionPrefix = "ПККИ RAVX ";
-constexpr std::string_view kFolderSeparators = "/\\";
 
 // The header numbers were read into a signed 32-bit integer and then cut to
 // the word, so anything outside that range is a bad number, not a wrap.
@@ -146,9 +146,7 @@ ProgramFileHeader ReadProgramFile(const std::string& path, Program& program)
 
 std::string ProgramFileCaption(const std::string& path)
 {
-    size_t cut = path.find_last_of(kFolderSeparators);
-    std::string_view name = cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1);
-    return std::string(kCaptionPrefix) + std::string(name);
+    return std::string(kCaptionPrefix) + SplitFolder(path).name;
 }
 
 }  // namespace ravx

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "machine/Codepage.h"
+#include "mainwindow/FileName.h"
 #include "mainwindow/SafeSave.h"
 #include "mainwindow/Simulator.h"
 
@@ -365,14 +366,10 @@ ReportDialog ReportDialogFor(ReportFile file)
 
 std::string SuggestedReportName(ReportFile file, const std::string& dialogName)
 {
-    constexpr std::string_view kFolderSeparators = "/\\";
     constexpr std::string_view kBlanks = " \t";
     constexpr std::string_view kDefaultName = "Default";
 
-    const size_t cut = dialogName.find_last_of(kFolderSeparators);
-    const size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
-    std::string folder = dialogName.substr(0, nameStart);
-    std::string name = dialogName.substr(nameStart);
+    auto [folder, name] = SplitFolder(dialogName);
     if (name.find_first_not_of(kBlanks) == std::string::npos)
         name = kDefaultName;
     name = name.substr(0, name.find('.'));

@@ -1,5 +1,6 @@
 // The commands of the menu "Файл": the shared open and save dialogs and the
 // four file commands over the core's file sequences.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -77,9 +78,9 @@ bool TForm1::keepOrSaveChanges()
         return true;
     QMessageBox ask(QMessageBox::Question, windowTitle(), QStringLiteral("Сохранить изменения?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    ask.setButtonText(QMessageBox::Yes, QStringLiteral("Да"));
-    ask.setButtonText(QMessageBox::No, QStringLiteral("Нет"));
-    ask.setButtonText(QMessageBox::Cancel, QStringLiteral("Отмена"));
+    ask.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    ask.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    ask.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     ask.setDefaultButton(QMessageBox::Yes);
     ask.setEscapeButton(QMessageBox::Cancel);
     switch (ask.exec()) {

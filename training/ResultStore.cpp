@@ -325,6 +325,18 @@ QStringList ResultStore::ResultNames()
     return names;
 }
 
+std::optional<result::RecordValues> ResultStore::ReadRecordValues(const QString& keyName)
+{
+    const QString group = ResultGroup(keyName);
+    const auto date = Value8Of(group, kValueDate);
+    const auto data0 = Value8Of(group, kValueData0);
+    const auto data1 = Value8Of(group, kValueData1);
+    const auto key = ValueOf(group, QLatin1String(kValueGroup), QMetaType::QString);
+    if (!date || !data0 || !data1 || !key)
+        return std::nullopt;
+    return result::RecordValues{*date, *data0, key->toString().toStdString(), *data1};
+}
+
 StoredEntry ResultStore::ReadResult(const QString& keyName)
 {
     StoredEntry entry;

@@ -93,6 +93,9 @@ public:
     // The stored key names, newest first.
     QStringList ResultNames();
     StoredEntry ReadResult(const QString& keyName);
+    // The record's four values as stored, to store them elsewhere unchanged;
+    // empty when one is missing or malformed.
+    std::optional<result::RecordValues> ReadRecordValues(const QString& keyName);
     // Deletes the entries (in list order) that are old as seen on `today`;
     // progress is called after each entry with the number done and whether
     // that entry was old.

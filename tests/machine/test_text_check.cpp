@@ -12,15 +12,6 @@
 namespace ravx {
 namespace {
 
-class NoDevice : public PortDevice {
-public:
-    PortRegister DecodePort(uint16_t) const override { return PortRegister::None; }
-    uint8_t ReadPort(PortRegister, uint8_t al) override { return al; }
-    void WritePort(PortRegister, uint8_t) override {}
-    void Reset() override {}
-    void AcknowledgeInterrupt() override {}
-};
-
 TEST(TextCheck, TheTextsOwnErrorsAndNoneOfTheState)
 {
     struct Case {

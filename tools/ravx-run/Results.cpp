@@ -4,7 +4,6 @@
 #include <QSysInfo>
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <ostream>
 
 #include "mainwindow/FileError.h"
@@ -64,16 +63,6 @@ int Fail(std::ostream& err, const std::string& line)
     return kExitError;
 }
 
-std::optional<result::Value8> Value8Of(ResultStore& store, const QString& key, const char* name)
-{
-    const auto bytes = store.ReadBinary(key, QString::fromLatin1(name));
-    if (!bytes || bytes->size() != static_cast<qsizetype>(result::kValueSize))
-        return std::nullopt;
-    result::Value8 v{};
-    std::copy(bytes->begin(), bytes->end(), v.begin());
-    return v;
-}
-
 // Moves every record of the store file `from` into `to`, oldest first, each
 // under its name (the target adds "~" as it needs); a record is deleted from
 // `from` only once it is stored, so a second run moves nothing twice.
@@ -91,21 +80,16 @@ int Import(const std::string& from, ResultStore& to, std::ostream& out, std::ost
     std::reverse(names.begin(), names.end());
     int moved = 0;
     for (const QString& name : names) {
-        const QString key = QString::fromLatin1(kResultsRoot) + name;
-        const auto date = Value8Of(store, key, kValueDate);
-        const auto data0 = Value8Of(store, key, kValueData0);
-        const auto data1 = Value8Of(store, key, kValueData1);
-        const auto group = store.ReadString(key, QString::fromLatin1(kValueGroup));
-        if (!date || !data0 || !data1 || !group)
+        const auto record = store.ReadRecordValues(name);
+        if (!record)
             return Fail(err, "the record " + name.toStdString() + " of " + from + " cannot be read; moved " +
                                  std::to_string(moved));
         try {
-            to.StoreResult(QString::fromStdString(result::DisplayName(name.toStdString())),
-                           result::RecordValues{*date, *data0, group->toStdString(), *data1});
+            to.StoreResult(QString::fromStdString(result::DisplayName(name.toStdString())), *record);
         } catch (const StoreError& e) {
             return Fail(err, std::string(e.what()) + "; moved " + std::to_string(moved));
         }
-        if (!store.DeleteKey(key))
+        if (!store.DeleteKey(QString::fromLatin1(kResultsRoot) + name))
             return Fail(err, "the record " + name.toStdString() + " was copied but stays in " + from);
         ++moved;
     }
