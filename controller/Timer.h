@@ -36,6 +36,9 @@ public:
     // ---- the controller's moments in one step, in the driver's order -----
     // Pins and labels before the statement.
     void BeginStep();
+    // The indicator column that shows display RAM position `position` now
+    // (right entry turns the row as characters are written).
+    uint8_t ColumnOf(uint8_t position) const;
     // Whether INT asks for interrupt entry (the processor's IF decides too).
     bool InterruptRequested() const { return IntLine && !(ModeSensor && SensorIntInService); }
     // After the statement, also a failed one: "ARD:" and the FIFO marks.

@@ -29,14 +29,16 @@ void TRavx::ComputeOutputs(uint8_t position)
     panel_.OUTAC = bin4(OutA >> 4);
 }
 
-uint8_t TRavx::IndicatorColumn() const
+uint8_t TRavx::IndicatorColumn() const { return ColumnOf(DisplayPos); }
+
+uint8_t TRavx::ColumnOf(uint8_t position) const
 {
     if (!RightEntry)
-        return DisplayPos;
+        return position;
     // The character written last stands in column N - 1 - offset; an offset
     // beyond the last column is taken modulo N.
     const int n = DisplayWidth();
-    int column = ((DisplayPos - RamAddress) % n + n) % n;
+    int column = ((position - RamAddress) % n + n) % n;
     if (EntryOffset != 0)
         column = ((column - EntryOffset) % n + n) % n;
     return static_cast<uint8_t>(column);

@@ -224,6 +224,10 @@ std::optional<std::string> ShowTask(std::span<const uint8_t> file, int number, T
     (kind == TaskKind::SensorAnalysis ? display.MD : display.KOD) = FlagText(*flag);
     if (auto error = ShowTexts(in, display))
         return error;
+    // nothing is typed in "Стандартная": its groups are shown like the rest
+    if (kind == TaskKind::Standard)
+        for (IndicatorCell& cell : display.StringGrid1)
+            cell.mark = kMarkNone;
     display.IO = std::string(port);
     return std::nullopt;
 }

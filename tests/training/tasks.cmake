@@ -8,30 +8,19 @@ add_dependencies(test_training ravx_tasks)
 add_test(NAME training COMMAND test_training)
 set_tests_properties(training PROPERTIES TIMEOUT 60)
 
+add_library(ravx_listing STATIC tasks/Listing.cpp)
+target_link_libraries(ravx_listing PUBLIC ravx_core)
 add_executable(tasktool tasks/tasktool.cpp)
-target_link_libraries(tasktool PRIVATE ravx_core)
+target_link_libraries(tasktool PRIVATE ravx_listing)
 
-# folder -> task number
-set(task_cases
-  standard_task01 1
-  standard_task05 5
-  game_task02 2
-  game_psoo_task06 6
-  strobe_task03 3
-  analysis_task22 22
-)
-list(LENGTH task_cases n)
-math(EXPR last "${n} - 1")
-foreach(i RANGE 0 ${last} 2)
-  math(EXPR j "${i} + 1")
-  list(GET task_cases ${i} case)
-  list(GET task_cases ${j} number)
-  add_test(NAME tasks.${case}
-    COMMAND ${CMAKE_COMMAND} -DRUNNER=$<TARGET_FILE:ravx-run> -DTASKTOOL=$<TARGET_FILE:tasktool>
-            -DTASK_FILE=${RAVX_TASK_FILE} -DTASK=${number} -DCASE_DIR=${CMAKE_CURRENT_SOURCE_DIR}/tasks/${case}
-            -DOUT_DIR=${CMAKE_CURRENT_BINARY_DIR}/tasks-out -P ${CMAKE_CURRENT_SOURCE_DIR}/tasks/run_task.cmake)
-  set_tests_properties(tasks.${case} PROPERTIES TIMEOUT 120)
-endforeach()
+# The checker against the reference solution of every task and kind.
+add_executable(test_task_check training/test_task_check.cpp)
+target_link_libraries(test_task_check PRIVATE ravx_listing GTest::gtest_main)
+target_compile_definitions(test_task_check PRIVATE RAVX_TASK_FILE="${RAVX_TASK_FILE}"
+                                                   RAVX_SOLUTIONS="${CMAKE_CURRENT_SOURCE_DIR}/tasks/solutions")
+add_dependencies(test_task_check ravx_tasks)
+add_test(NAME task_check COMMAND test_task_check)
+set_tests_properties(task_check PROPERTIES TIMEOUT 300)
 
 # The tasks window, driven with Qt Test on the offscreen platform.
 if(TARGET ravx_gui)

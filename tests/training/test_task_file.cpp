@@ -328,3 +328,15 @@ TEST_F(ShippedTaskFile, EveryIndicatorCharacterCanBeShown)
 
 }  // namespace
 }  // namespace ravx::training
+
+// Nothing is typed in "Стандартная": its groups are not coloured there.
+TEST_F(ShippedTaskFile, GroupsAreColouredOnlyInTheKindsThatReceiveThem)
+{
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        TaskDisplay d;
+        ASSERT_EQ(ShowTask(file, 3, static_cast<TaskKind>(kind), "2A", d), std::nullopt);  // (12)-(34)
+        EXPECT_EQ(d.StringGrid1[0].mark, kind == 0 ? kMarkNone : kMarkRed) << "kind " << kind;
+        EXPECT_EQ(d.StringGrid1[3].mark, kind == 0 ? kMarkNone : kMarkGreen) << "kind " << kind;
+        EXPECT_EQ(d.StringGrid1[2].mark, kMarkNone);
+    }
+}

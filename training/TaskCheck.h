@@ -1,0 +1,123 @@
+// The lab's conventions for the training tasks and the solution checker.
+//
+// A task in one kind, read from the task file, says what the indicators must
+// show at the end; the conventions say how the characters of its groups reach
+// the program (which key, which strobe byte, which sensors) and what the
+// display RAM must hold for each character. The checker runs a program as the
+// runner does, supplies that input at several moments, and compares the
+// indicators and the display RAM with the task.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mainwindow/Simulator.h"
+#include "training/TaskFile.h"
+
+namespace ravx::training {
+
+// One position of the upper row: a character as the indicator shows it
+// (UTF-8) and the group it belongs to (-1 outside the groups).
+struct TaskChar {
+    std::string text;
+    int group = -1;
+};
+
+// A task in one kind, decoded from its record.
+struct TaskSpec {
+    int number = 1;
+    TaskKind kind = TaskKind::Standard;
+    bool rightEntry = false;  // "C мл. разрядов"
+    int width = 8;            // 16, 8 or 4
+    int rows = 1;             // 1 or 2
+    uint8_t ram = 0;          // kRamSegments..kRamHex; 0 in "Анализ МД"
+    bool codeGenerator = false;
+    bool lowDigitBelow = false;  // "Анализ МД"
+    std::vector<TaskChar> upper;
+    std::vector<std::string> lower;  // the second-row list (two rows only)
+    std::string p1, p2;
+    uint16_t ppop = 0;
+    std::string cpuClock, pkkiClock;
+};
+
+// Reads task `number` (1..22) in `kind`; nothing, with `error` set, for a
+// record that does not decode (short file, a byte outside its list, a bad
+// address or character).
+std::optional<TaskSpec> ReadTaskSpec(std::span<const uint8_t> file, int number, TaskKind kind,
+                                     std::string* error = nullptr);
+
+// ---- the conventions ----------------------------------------------------------
+
+// The key that stands for a character: row and column of the input matrix,
+// Ctrl and Shift never pressed. Its key code is row * 8 + column, so a
+// hexadecimal digit's key code is its value.
+struct KeyPosition {
+    int row = 0;
+    int column = 0;
+    uint8_t code() const { return static_cast<uint8_t>(row * 8 + column); }
+    friend bool operator==(const KeyPosition&, const KeyPosition&) = default;
+};
+std::optional<KeyPosition> KeyFor(std::string_view character);
+// The characters of the key layout, row by row (8 per row).
+extern const std::vector<std::vector<std::string_view>> kKeyLayout;
+
+// The display RAM byte of a character in a form of "Данные в ОЗУ индикации:"
+// on one row: the seven-segment code, the lab's КОИ-8 code, the key code, or
+// for "16сс" the digit's value (other characters: their key code).
+std::optional<uint8_t> FormCode(uint8_t ram, std::string_view character);
+// The value of a hexadecimal digit as the indicator shows it (0..9 A b C d E F).
+std::optional<uint8_t> HexDigitValue(std::string_view character);
+
+// The controller clock divisor (CW1 bits 4..0) for a frequency text such as
+// "2,5 МГц": the frequency over 100 kHz.
+std::optional<int> ClockDivisor(std::string_view frequency);
+
+// "П1" of "Анализ МД" read as the sensor rows' codes (bit j: the sensor of
+// column j closed; rows not named are open), e.g. "Коды строк 0..3: 0C, 0A,
+// 0F, 0E" or "Код строки 1: 05; код строки 3: 02".
+std::optional<std::array<uint8_t, 8>> SensorRows(std::string_view p1);
+
+// What the kind asks, in one line for the tasks window.
+std::string KindSummary(const TaskSpec& task);
+
+// ---- the checker --------------------------------------------------------------
+
+// The generator settings a check ran with.
+struct GeneratorSetup {
+    int generator = 0;  // 0 none, 1, 2, 3 (the pair 3/4)
+    bool codeGenerator = false;
+    friend bool operator==(const GeneratorSetup&, const GeneratorSetup&) = default;
+};
+std::string SetupText(const GeneratorSetup& s);
+// The settings the conventions allow for the task, in the order tried.
+std::vector<GeneratorSetup> AllowedSetups(const TaskSpec& task);
+
+struct CheckVerdict {
+    bool solved = false;
+    std::string reason;    // the first difference, in the student's words
+    GeneratorSetup setup;  // the settings of the run reported
+};
+
+// Loads the program to check into a fresh simulator: its rows, interrupt
+// routine address, port, firmware tables and data RAM. The checker then sets
+// the generators and resets the machine.
+using ProgramLoader = std::function<void(Simulator&)>;
+
+// Checks a program against a task. With `fixedSetup` only those settings are
+// tried (the student's own); without, every setup the conventions allow, and
+// the verdict names the one that solved it (or the closest failure).
+CheckVerdict CheckSolution(const ProgramLoader& load, const TaskSpec& task,
+                           std::optional<GeneratorSetup> fixedSetup = std::nullopt);
+
+// The moment from which a program must be ready for input, and how long the
+// checker waits after the last input (or, in "Стандартная", in all).
+inline constexpr uint64_t kReadyStep = 200;
+inline constexpr uint64_t kSettleSteps = 600;
+inline constexpr uint64_t kStandardSteps = 800;
+
+}  // namespace ravx::training
