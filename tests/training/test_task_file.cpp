@@ -326,9 +326,6 @@ TEST_F(ShippedTaskFile, EveryIndicatorCharacterCanBeShown)
     }
 }
 
-}  // namespace
-}  // namespace ravx::training
-
 // Nothing is typed in "Стандартная": its groups are not coloured there.
 TEST_F(ShippedTaskFile, GroupsAreColouredOnlyInTheKindsThatReceiveThem)
 {
@@ -340,3 +337,6 @@ TEST_F(ShippedTaskFile, GroupsAreColouredOnlyInTheKindsThatReceiveThem)
         EXPECT_EQ(d.StringGrid1[2].mark, kMarkNone);
     }
 }
+
+}  // namespace
+}  // namespace ravx::training
