@@ -440,7 +440,7 @@ std::string Joined(const std::vector<std::string>& row)
 struct RunOutcome {
     bool solved = false;
     std::string reason;
-    int score = -1;  // matching cells of the upper row where the run ended
+    int score = -1;  // how close the run came (see RunOnce)
 };
 
 RunOutcome RunOnce(const ProgramLoader& load, const TaskSpec& t, const GeneratorSetup& setup,
@@ -469,13 +469,18 @@ RunOutcome RunOnce(const ProgramLoader& load, const TaskSpec& t, const Generator
                (t.rows == kRows1 || (sim.panel.DGridRows > 1 && ShownRow(sim, 1, t.width) == expectedLower));
     };
 
-    // how close the run came: matching cells of the upper row, to pick the
-    // setup whose failure to report
+    // how close the run came, to pick the setup whose failure to report: the
+    // task's characters shown anywhere, and those in their places
     auto score = [&] {
-        const auto shown = ShownRow(sim, 0, t.width);
+        auto shown = ShownRow(sim, 0, t.width);
         int n = 0;
         for (std::size_t c = 0; c < shown.size() && c < expectedUpper.size(); ++c)
-            n += shown[c] == expectedUpper[c];
+            n += expectedUpper[c] != kBlank && shown[c] == expectedUpper[c];
+        for (const std::string& ch : upperChars)
+            if (auto at = std::find(shown.begin(), shown.end(), ch); at != shown.end()) {
+                *at = kBlank;
+                ++n;
+            }
         return n;
     };
 

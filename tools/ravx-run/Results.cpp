@@ -10,6 +10,7 @@
 #include "mainwindow/SafeSave.h"
 #include "training/ResultStore.h"
 #include "training/TestResult.h"
+#include "tools/ravx-run/Csv.h"
 
 namespace ravx {
 
@@ -32,20 +33,6 @@ std::string IsoTime(double days)
     std::snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u", t->year, t->month, t->day, t->hour,
                   t->minute, t->second);
     return text;
-}
-
-// A CSV field: quoted when it holds a separator, a quote or a line break.
-std::string CsvField(const std::string& s)
-{
-    if (s.find_first_of(",\"\r\n") == std::string::npos)
-        return s;
-    std::string quoted = "\"";
-    for (char c : s) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 // A table cell: tabs and line breaks in a name would break the columns.

@@ -1,12 +1,21 @@
 // ravx-run: runs a program headless for teachers, tests and benchmarks.
+#include <filesystem>
 #include <iostream>
 
+#include "tools/ravx-run/Check.h"
 #include "tools/ravx-run/Results.h"
 #include "tools/ravx-run/Runner.h"
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (ravx::IsCheckCommand(args)) {
+        // the task file lives beside the executable, as for the application
+        std::error_code ec;
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+        const auto folder = ec ? std::filesystem::path(argv[0]).parent_path() : self.parent_path();
+        return ravx::RunCheckCommand(args, (folder / "ravx.zad").string(), std::cout, std::cerr);
+    }
     if (ravx::IsResultsCommand(args))
         return ravx::RunResultsCommand(args, std::cout, std::cerr);
     try {
