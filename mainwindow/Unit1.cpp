@@ -58,6 +58,11 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
     showZU_ = new TShowZU(*sim_, this);
     // the tasks window shows the port in use
     tasks_ = new TForm7([this] { return QString::fromStdString(hex2(sim_->ravx.PortBase).str()); }, this);
+    // "Проверить": the program in the grid with the current settings and firmware,
+    // run on a copy of the machine
+    tasks_->SetSolutionChecker([this](const training::TaskSpec& task) {
+        return training::CheckSolution(training::CopyOfMachine(*sim_), task, training::CurrentSetup(*sim_));
+    });
     about_ = new TAboutBox(this);
 
     if (progress)

@@ -266,7 +266,8 @@ std::string KindSummary(const TaskSpec& t)
                              : "код символа в виде " + RamFormName(t.ram);
         break;
     case TaskKind::SensorAnalysis:
-        s = "Цветные группы — результат опроса матрицы датчиков: датчики замкнуты по П1, вывод по П2";
+        s = "Датчики замкнуты, как сказано в П1 (коды строк ОЗУ датчиков); программа опрашивает матрицу датчиков и "
+            "выводит результат по П2";
         break;
     }
     return s + Cw1Text(t);
@@ -611,6 +612,27 @@ RunOutcome RunOnce(const ProgramLoader& load, const TaskSpec& t, const Generator
 }
 
 }  // namespace
+
+ProgramLoader CopyOfMachine(const Simulator& from)
+{
+    return [&from](Simulator& to) {
+        to.program = from.program;
+        to.settings = from.settings;
+        to.m.InterruptAddress = from.m.InterruptAddress;
+        to.m.Ram = from.m.Ram;
+        to.ravx.PortBase = from.ravx.PortBase;
+        to.ravx.Zg1 = from.ravx.Zg1;
+        to.ravx.Zg2 = from.ravx.Zg2;
+        to.ravx.Zg3 = from.ravx.Zg3;
+        to.ravx.Zg4 = from.ravx.Zg4;
+        to.ravx.Kg = from.ravx.Kg;
+    };
+}
+
+GeneratorSetup CurrentSetup(const Simulator& sim)
+{
+    return {sim.ravx.ConnectedGenerator, sim.ravx.CodeGeneratorOn};
+}
 
 CheckVerdict CheckSolution(const ProgramLoader& load, const TaskSpec& task, std::optional<GeneratorSetup> fixedSetup)
 {

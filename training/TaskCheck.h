@@ -108,6 +108,13 @@ struct CheckVerdict {
 // the generators and resets the machine.
 using ProgramLoader = std::function<void(Simulator&)>;
 
+// A loader that copies a machine as it stands: the program rows, the interrupt
+// routine address, the port and settings, the generator tables and the data
+// RAM. The machine itself is not touched; it must outlive the check.
+ProgramLoader CopyOfMachine(const Simulator& from);
+// The generator settings a machine has now.
+GeneratorSetup CurrentSetup(const Simulator& sim);
+
 // Checks a program against a task. With `fixedSetup` only those settings are
 // tried (the student's own); without, every setup the conventions allow, and
 // the verdict names the one that solved it (or the closest failure).

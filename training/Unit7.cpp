@@ -1,5 +1,6 @@
 #include "training/Unit7.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -89,6 +91,7 @@ TForm7::TForm7(std::function<QString()> portText, QWidget* parent)
     setWindowTitle(QStringLiteral("Задания"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildHeader());
+    layout->addWidget(BuildKindLine());
     layout->addWidget(BuildGrids());
     layout->addWidget(BuildLabels());
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -114,6 +117,63 @@ QWidget* TForm7::BuildHeader()
     connect(ED, &QSpinBox::valueChanged, this, &TForm7::EDChange);
     connect(ComboBox1, &QComboBox::activated, this, &TForm7::ComboBox1Change);
     return box;
+}
+
+QWidget* TForm7::BuildKindLine()
+{
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    KindL = new QLabel;
+    KindL->setWordWrap(true);
+    KindL->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    CheckB = new QPushButton(QStringLiteral("Проверить"));
+    CheckB->setToolTip(QStringLiteral("Проверить программу в таблице по этому заданию (программа и состояние машины "
+                                      "не меняются)"));
+    CheckB->setVisible(false);
+    row->addWidget(KindL, 1);
+    row->addWidget(CheckB, 0, Qt::AlignTop);
+    connect(CheckB, &QPushButton::clicked, this, &TForm7::CheckBClick);
+    return box;
+}
+
+void TForm7::SetSolutionChecker(SolutionChecker check)
+{
+    check_ = std::move(check);
+    CheckB->setVisible(static_cast<bool>(check_));
+}
+
+std::optional<training::TaskSpec> TForm7::ShownSpec() const
+{
+    if (!file_ || ComboBox1->currentIndex() < 0)
+        return std::nullopt;
+    return training::ReadTaskSpec(*file_, ED->value(), static_cast<training::TaskKind>(ComboBox1->currentIndex()));
+}
+
+void TForm7::CheckBClick()
+{
+    if (!check_)
+        return;
+    const auto spec = ShownSpec();
+    if (!spec) {
+        ShowMessage(QString::fromLatin1(kFileNotOpen));
+        return;
+    }
+    QString text = QStringLiteral("Задание %1, «%2»: ")
+                       .arg(spec->number)
+                       .arg(FromUtf8(std::string(training::kKindNames[static_cast<int>(spec->kind)])));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const training::CheckVerdict v = check_(*spec);
+    QApplication::restoreOverrideCursor();
+    if (v.solved)
+        text += QStringLiteral("решено (") + FromUtf8(training::SetupText(v.setup)) + QStringLiteral(").");
+    else
+        text += QStringLiteral("не решено.\n\n") + FromUtf8(v.reason) + QLatin1Char('.');
+    inMessage_ = true;
+    QMessageBox box(v.solved ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("Проверка решения"),
+                    text, QMessageBox::Ok, this);
+    box.exec();
+    QTimer::singleShot(0, this, [this] { inMessage_ = false; });
 }
 
 QWidget* TForm7::BuildGrids()
@@ -206,6 +266,8 @@ void TForm7::DisplayTask()
     const auto kind = static_cast<training::TaskKind>(ComboBox1->currentIndex());
     const std::string port = portText_ ? portText_().toStdString() : std::string();
     auto error = training::ShowTask(*file_, ED->value(), kind, port, display_);
+    const auto spec = ShownSpec();
+    KindL->setText(spec ? FromUtf8(training::KindSummary(*spec)) : QString());
     ShowDisplay();
     if (error)
         ShowMessage(FromUtf8(*error));

@@ -10,11 +10,13 @@
 #include <optional>
 #include <vector>
 
+#include "training/TaskCheck.h"
 #include "training/TaskFile.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
@@ -27,6 +29,11 @@ public:
     // is displayed.
     explicit TForm7(std::function<QString()> portText, QWidget* parent = nullptr);
 
+    // What "Проверить" checks the shown task and kind against: the student's
+    // program, on a copy of the machine. Without it the button is hidden.
+    using SolutionChecker = std::function<training::CheckVerdict(const training::TaskSpec&)>;
+    void SetSolutionChecker(SolutionChecker check);
+
     // The folder that holds "ravx.zad"; the executable's folder unless set.
     void SetTaskFolder(const QString& folder) { folder_ = folder; }
 
@@ -34,6 +41,8 @@ public:
     void FormActivate();
     void ComboBox1Change();
     void EDChange();
+    // "Проверить": checks the program and answers in a message box.
+    void CheckBClick();
 
     QComboBox* ComboBox1 = nullptr;
     QSpinBox* ED = nullptr;
@@ -45,6 +54,8 @@ public:
     QLineEdit* Edit2 = nullptr;
     QLabel *IND = nullptr, *KOL = nullptr, *LIN = nullptr, *OZU = nullptr, *KOD = nullptr, *MD = nullptr;
     QLabel *PPOP = nullptr, *PRC = nullptr, *PKKI = nullptr, *IO = nullptr;
+    QLabel* KindL = nullptr;  // what the shown kind asks, in one line
+    QPushButton* CheckB = nullptr;
 
 protected:
     bool event(QEvent* e) override;
@@ -53,11 +64,14 @@ private:
     QWidget* BuildHeader();
     QWidget* BuildGrids();
     QWidget* BuildLabels();
+    QWidget* BuildKindLine();
+    std::optional<training::TaskSpec> ShownSpec() const;
     void DisplayTask();
     void ShowDisplay();
     void ShowMessage(const QString& text);
 
     std::function<QString()> portText_;
+    SolutionChecker check_;
     QString folder_;
     std::optional<std::vector<uint8_t>> file_;  // none while the file could not be opened
     training::TaskDisplay display_;

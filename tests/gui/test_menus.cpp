@@ -21,6 +21,11 @@
 #include "training/HelpWindow.h"
 #include "training/Result.h"
 #include "training/Unit7.h"
+#include "mainwindow/SettingsForm.h"
+#include "tests/tasks/Listing.h"
+#include <QPushButton>
+#include <QSpinBox>
+#include <QComboBox>
 
 using namespace ravx;
 using namespace ravx::guitest;
@@ -99,6 +104,62 @@ private slots:
         QTRY_COMPARE(tasks->IO->text(), QStringLiteral("90"));
         tasks->close();
         form->sim().ravx.PortBase = 0x2A;
+    }
+
+    // "Проверить" runs the program in the grid on a copy: the student's
+    // machine, panels and program stay as they were.
+    void checkButtonAnswersAndLeavesTheMachineAlone()
+    {
+        Simulator& sim = form->sim();
+        tasks::LoadListing(RAVX_SOLUTIONS "/07-game.lst", sim);
+        SettingsForm settings = ShowSettings(sim);
+        settings.Generator = 1;
+        QCOMPARE(ApplySettings(sim, settings), SettingsResult::Applied);
+        sim.ResetKey();
+        for (int i = 0; i < 40; ++i)
+            sim.Step();
+        auto state = [&sim] {
+            QStringList s;
+            s << QString::number(sim.m.IP) << QString::number(sim.m.AX) << QString::number(sim.m.BX)
+              << QString::number(sim.m.SP) << QString::number(sim.m.Ram[100]);
+            for (uint8_t b : sim.ravx.DisplayRam)
+                s << QString::number(b);
+            s << QString::number(sim.ravx.ScanCounter) << QString::number(sim.ravx.Prescaler);
+            for (int c = 0; c < sim.panel.DGridCols; ++c)
+                s << QString::fromUtf8(sim.panel.Indicator[0][c].view().data());
+            s << QString::fromStdString(sim.program.rows[1].statement) << QString::fromStdString(sim.panel.CS.str());
+            return s.join(QLatin1Char(' '));
+        };
+
+        form->actionNamed(QStringLiteral("Просмотр заданий"))->trigger();
+        TForm7* tasks = form->tasksWindow();
+        QVERIFY(tasks->CheckB->isVisible());
+        tasks->ED->setValue(7);
+        tasks->ComboBox1->setCurrentIndex(1);
+        emit tasks->ComboBox1->activated(1);
+        QVERIFY(tasks->KindL->text().contains(QStringLiteral("без прерываний")));
+        auto answer = [&] {
+            QString text;
+            onNextModal([&](QWidget* w) {
+                text = qobject_cast<QMessageBox*>(w) ? qobject_cast<QMessageBox*>(w)->text() : w->windowTitle();
+                w->close();
+            });
+            tasks->CheckB->click();
+            return text;
+        };
+        const QString before = state();
+        QCOMPARE(answer(), QStringLiteral("Задание 7, «Игровая»: решено (ЗГ1)."));
+        QCOMPARE(state(), before);
+
+        sim.program.rows[1].statement = "mov al,00h";  // left entry where the task asks right
+        const QString edited = state();
+        const QString text = answer();
+        QVERIFY2(text.startsWith(QStringLiteral("Задание 7, «Игровая»: не решено.\n\nверхняя линейка: нужно "
+                                                 "«····bEEF», показано «bEEF····»")),
+                 qPrintable(text));
+        QCOMPARE(state(), edited);
+        tasks->close();
+        sim.program.Clear();
     }
 
     void fillDialogAndItsHiddenSwitch()

@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(form->KOD->text(), QStringLiteral("*"));
         QCOMPARE(form->OZU->text(), QStringLiteral("*"));
         QCOMPARE(form->MD->text(), QStringLiteral("Нет"));
-        QVERIFY(form->Edit1->text().startsWith(QStringLiteral("Строка 1")));
+        QVERIFY(form->Edit1->text().startsWith(QStringLiteral("Код строки 1")));
 
         choose(22, 0);
         QVERIFY(!form->P1->isVisible());
@@ -90,12 +90,12 @@ private slots:
         QCOMPARE(form->LIN->text(), QStringLiteral("2"));
     }
 
-    // Task 3 "(12)-(34)": the first group red, the second green. With
-    // RAVX_SCREENSHOT set the window is saved there.
+    // Task 3 "(12)-(34)" in "Игровая": the first group red, the second green.
+    // With RAVX_SCREENSHOT set the window is saved there.
     void groupsAreMarkedInTurn()
     {
         port = QStringLiteral("50");
-        choose(3, 0);
+        choose(3, 1);
         const int marks[] = {1, 1, 0, 254, 254, 0};
         const char* texts[] = {"1", "2", "-", "3", "4", ""};
         for (int c = 0; c < 6; ++c) {
