@@ -31,6 +31,7 @@
 #include "mainwindow/ProgramEdit.h"
 #include "mainwindow/ShowOZU.h"
 #include "mainwindow/Stack_m.h"
+#include "mainwindow/TaskCheck.h"
 #include "mainwindow/Unit1_widgets.h"
 #include "mainwindow/options.h"
 #include "training/About.h"

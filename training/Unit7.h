@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "training/TaskCheck.h"
+#include "training/TaskConventions.h"
 #include "training/TaskFile.h"
 
 class QComboBox;

@@ -1,6 +1,6 @@
 # The training tasks: the task file reader in the core, the builder of
 # "ravx.zad" from resources/tasks/tasks.txt, and (with the GUI) the tasks window.
-target_sources(ravx_core PRIVATE training/TaskFile.cpp training/TaskCheck.cpp)
+target_sources(ravx_core PRIVATE training/TaskFile.cpp training/TaskConventions.cpp mainwindow/TaskCheck.cpp)
 
 add_library(zadbuild_lib STATIC tools/zadbuild/TaskSource.cpp)
 target_link_libraries(zadbuild_lib PUBLIC ravx_core)

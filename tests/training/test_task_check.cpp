@@ -11,7 +11,7 @@
 
 #include "machine/Host.h"
 #include "tests/tasks/Listing.h"
-#include "training/TaskCheck.h"
+#include "mainwindow/TaskCheck.h"
 
 using namespace ravx;
 using namespace ravx::training;

@@ -12,7 +12,7 @@
 #include "mainwindow/FileError.h"
 #include "mainwindow/SafeSave.h"
 #include "tools/ravx-run/Csv.h"
-#include "training/TaskCheck.h"
+#include "mainwindow/TaskCheck.h"
 
 namespace ravx {
 

@@ -1,22 +1,20 @@
-// The lab's conventions for the training tasks and the solution checker.
+// The lab's conventions for the training tasks.
 //
 // A task in one kind, read from the task file, says what the indicators must
 // show at the end; the conventions say how the characters of its groups reach
-// the program (which key, which strobe byte, which sensors) and what the
-// display RAM must hold for each character. The checker runs a program as the
-// runner does, supplies that input at several moments, and compares the
-// indicators and the display RAM with the task.
+// the program (which key, which strobe byte, which sensors), how the controller
+// clock follows from the task, and which generator settings may show it. The
+// solution checker (mainwindow/TaskCheck) runs programs by them.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "mainwindow/Simulator.h"
 #include "training/TaskFile.h"
 
 namespace ravx::training {
@@ -51,6 +49,11 @@ struct TaskSpec {
 std::optional<TaskSpec> ReadTaskSpec(std::span<const uint8_t> file, int number, TaskKind kind,
                                      std::string* error = nullptr);
 
+// Texts for the messages: "0A0" (upper-case, `digits` wide), "34h", "«КОИ-8»".
+std::string Hex(unsigned v, int digits);
+std::string ByteText(uint8_t v);
+std::string RamFormName(uint8_t ram);
+
 // ---- the conventions ----------------------------------------------------------
 
 // The key that stands for a character: row and column of the input matrix,
@@ -66,10 +69,6 @@ std::optional<KeyPosition> KeyFor(std::string_view character);
 // The characters of the key layout, row by row (8 per row).
 extern const std::vector<std::vector<std::string_view>> kKeyLayout;
 
-// The display RAM byte of a character in a form of "Данные в ОЗУ индикации:"
-// on one row: the seven-segment code, the lab's КОИ-8 code, the key code, or
-// for "16сс" the digit's value (other characters: their key code).
-std::optional<uint8_t> FormCode(uint8_t ram, std::string_view character);
 // The value of a hexadecimal digit as the indicator shows it (0..9 A b C d E F).
 std::optional<uint8_t> HexDigitValue(std::string_view character);
 
@@ -85,7 +84,7 @@ std::optional<std::array<uint8_t, 8>> SensorRows(std::string_view p1);
 // What the kind asks, in one line for the tasks window.
 std::string KindSummary(const TaskSpec& task);
 
-// ---- the checker --------------------------------------------------------------
+// ---- settings and verdicts ------------------------------------------------------
 
 // The generator settings a check ran with.
 struct GeneratorSetup {
@@ -102,29 +101,5 @@ struct CheckVerdict {
     std::string reason;    // the first difference, in the student's words
     GeneratorSetup setup;  // the settings of the run reported
 };
-
-// Loads the program to check into a fresh simulator: its rows, interrupt
-// routine address, port, firmware tables and data RAM. The checker then sets
-// the generators and resets the machine.
-using ProgramLoader = std::function<void(Simulator&)>;
-
-// A loader that copies a machine as it stands: the program rows, the interrupt
-// routine address, the port and settings, the generator tables and the data
-// RAM. The machine itself is not touched; it must outlive the check.
-ProgramLoader CopyOfMachine(const Simulator& from);
-// The generator settings a machine has now.
-GeneratorSetup CurrentSetup(const Simulator& sim);
-
-// Checks a program against a task. With `fixedSetup` only those settings are
-// tried (the student's own); without, every setup the conventions allow, and
-// the verdict names the one that solved it (or the closest failure).
-CheckVerdict CheckSolution(const ProgramLoader& load, const TaskSpec& task,
-                           std::optional<GeneratorSetup> fixedSetup = std::nullopt);
-
-// The moment from which a program must be ready for input, and how long the
-// checker waits after the last input (or, in "Стандартная", in all).
-inline constexpr uint64_t kReadyStep = 200;
-inline constexpr uint64_t kSettleSteps = 600;
-inline constexpr uint64_t kStandardSteps = 800;
 
 }  // namespace ravx::training
