@@ -219,8 +219,7 @@ std::string Cw1Text(const TaskSpec& t)
     const auto d = ClockDivisor(t.pkkiClock);
     if (!d)
         return {};
-    return "; CW1 = " + ByteText(static_cast<uint8_t>(0x20 | *d)) + " (" + t.pkkiClock + " / 100 кГц = " +
-           std::to_string(*d) + ")";
+    return "; CW1 = " + ByteText(static_cast<uint8_t>(0x20 | *d));
 }
 
 }  // namespace
@@ -236,7 +235,7 @@ std::string KindSummary(const TaskSpec& t)
             s += ", КГ переводит код клавиши в " + RamFormName(t.ram);
         break;
     case TaskKind::GameWithPsoo:
-        s = "Цветные группы набираются клавишами; коды читает ППОП со строки " + Hex(t.ppop, 3) + " по прерыванию";
+        s = "Цветные группы набираются клавишами; коды читает ППОП со строки " + Hex(t.ppop, 3);
         if (t.codeGenerator)
             s += ", КГ переводит код клавиши в " + RamFormName(t.ram);
         break;
@@ -246,8 +245,7 @@ std::string KindSummary(const TaskSpec& t)
                              : "код символа в виде " + RamFormName(t.ram);
         break;
     case TaskKind::SensorAnalysis:
-        s = "Датчики замкнуты, как сказано в П1 (коды строк ОЗУ датчиков); программа опрашивает матрицу датчиков и "
-            "выводит результат по П2";
+        s = "Датчики замкнуты по П1 (коды строк); программа читает ОЗУ датчиков и выводит результат по П2";
         break;
     }
     return s + Cw1Text(t);

@@ -114,6 +114,13 @@ QWidget* TForm7::BuildHeader()
     row->addSpacing(12);
     row->addWidget(new QLabel(QStringLiteral("Вид задания:")));
     row->addWidget(ComboBox1, 1);
+    CheckB = new QPushButton(QStringLiteral("Проверить"));
+    CheckB->setToolTip(QStringLiteral("Проверить программу в таблице по этому заданию (программа и состояние машины "
+                                      "не меняются)"));
+    CheckB->setVisible(false);
+    row->addSpacing(12);
+    row->addWidget(CheckB);
+    connect(CheckB, &QPushButton::clicked, this, &TForm7::CheckBClick);
     connect(ED, &QSpinBox::valueChanged, this, &TForm7::EDChange);
     connect(ComboBox1, &QComboBox::activated, this, &TForm7::ComboBox1Change);
     return box;
@@ -121,20 +128,10 @@ QWidget* TForm7::BuildHeader()
 
 QWidget* TForm7::BuildKindLine()
 {
-    auto* box = new QWidget;
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
     KindL = new QLabel;
     KindL->setWordWrap(true);
     KindL->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    CheckB = new QPushButton(QStringLiteral("Проверить"));
-    CheckB->setToolTip(QStringLiteral("Проверить программу в таблице по этому заданию (программа и состояние машины "
-                                      "не меняются)"));
-    CheckB->setVisible(false);
-    row->addWidget(KindL, 1);
-    row->addWidget(CheckB, 0, Qt::AlignTop);
-    connect(CheckB, &QPushButton::clicked, this, &TForm7::CheckBClick);
-    return box;
+    return KindL;
 }
 
 void TForm7::SetSolutionChecker(SolutionChecker check)
