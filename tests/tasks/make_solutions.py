@@ -159,6 +159,12 @@ def inserts_after(chars):
     return out
 
 
+def counted(chars, pair):
+    """Whether the handler must count the characters: to place the fixed ones
+    after them, or to find the lower row's digit."""
+    return pair or bool(inserts_after(chars))
+
+
 def handler_body(p, t, chars, ram, pair, lower):
     """AL holds the character's byte as read; writes it and what follows it."""
     if pair:
@@ -166,6 +172,8 @@ def handler_body(p, t, chars, ram, pair, lower):
         p.emit('mov cl,[bx+%d]' % LOWER, 'цифра нижней линейки для этого разряда')
         p.emit('or al,cl')
     p.emit('out 2ah,al', 'в очередной разряд')
+    if not counted(chars, pair):
+        return
     p.emit('inc bl', 'BL: сколько символов уже введено')
     for k, fixed in sorted(inserts_after(chars).items()):
         jump = p.emit('cmp bl,%d' % k, 'после %d-го введенного символа' % k)
@@ -258,7 +266,8 @@ def make(t, kind):
             for i, d in enumerate(lower):
                 p.emit('mov ax,%d' % KEYCODE[d], 'нижняя линейка, разряд %d: «%s»' % (i, d))
                 p.emit('mov [%d],ax' % (LOWER + i))
-        p.emit('mov bx,0', 'BX: число введенных символов (BH = 0)')
+        if counted(chars, pair):
+            p.emit('mov bx,0', 'BX: число введенных символов (BH = 0)')
         p.emit('mov al,40h', 'CW2: чтение FIFO')
         p.emit('out 2bh,al')
         if polling:

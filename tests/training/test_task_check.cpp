@@ -112,7 +112,7 @@ TEST(TaskSolutions, WrongVariantsFailWithTheirReason)
          {.rows = {{0x00C, "mov al,0fh"}, {0x00E, "mov al,1fh"}, {0x010, "mov al,2fh"}, {0x012, "mov al,3fh"}}},
          "нижняя линейка: нужно «4567····», показано «········»"},
         // a group ignored: the key codes are read and dropped
-        {2, "game", {.rows = {{0x013, "nop"}}}, "на индикаторе ничего нет после 980 шагов \\(клавиши через 60"},
+        {2, "game", {.rows = {{0x012, "nop"}}}, "на индикаторе ничего нет после 980 шагов \\(клавиши через 60"},
         // a wrong character: H written as E
         {1, "standard", {.rows = {{0x00C, "mov al,79h"}}}, "нужно «HELP1···», показано «EELP1···»"},
         // an error at a row
