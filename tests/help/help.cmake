@@ -2,8 +2,9 @@
 add_executable(test_help_file ${CMAKE_CURRENT_LIST_DIR}/test_help_file.cpp)
 target_link_libraries(test_help_file PRIVATE ravx_core Qt6::Core GTest::gtest_main)
 target_compile_definitions(test_help_file PRIVATE RAVX_HELP_FILE="${CMAKE_BINARY_DIR}/ravx.hlp"
-                                                  RAVX_RUNNER="$<TARGET_FILE:ravx-run>")
-add_dependencies(test_help_file ravx_help ravx-run)
+                                                  RAVX_RUNNER="$<TARGET_FILE:ravx-run>"
+                                                  RAVX_TASK_FILE="${RAVX_TASK_FILE}")
+add_dependencies(test_help_file ravx_help ravx-run ravx_tasks)
 add_test(NAME help.file COMMAND test_help_file)
 set_tests_properties(help.file PROPERTIES TIMEOUT 120)
 

@@ -19,7 +19,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "machine/Host.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/ProgramFile.h"
+#include "mainwindow/TaskCheck.h"
 
 namespace {
 
@@ -155,28 +158,83 @@ long long numberOf(std::string text)
     return std::stoll(text);
 }
 
-RunResult runExample(const Example& ex, const std::filesystem::path& dir)
+// The example's program. With data-rows="numbered" every line starts with
+// its row address ("0A0 push ax"), as the worked task examples show it.
+ravx::Program programOf(const Example& ex)
 {
     ravx::Program program;
+    const bool numbered = attribute(ex.attrs, "data-rows") == "numbered";
     const auto lines = split(ex.body, '\n');
     int row = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i == 0 && lines[i].empty())
             continue;  // the line break right after <pre>
+        std::string line = lines[i];
+        if (numbered) {
+            if (trim(line).empty())
+                continue;
+            row = std::stoi(line.substr(0, 3), nullptr, 16);
+            line = line.substr(3);
+        }
         if (row >= ravx::kStatementRows)
             break;
-        const auto semicolon = lines[i].find(';');
-        program.rows[row].statement = trim(lines[i].substr(0, semicolon));
+        const auto semicolon = line.find(';');
+        program.rows[row].statement = trim(line.substr(0, semicolon));
         if (semicolon != std::string::npos)
-            program.rows[row].comment = trim(lines[i].substr(semicolon + 1));
+            program.rows[row].comment = trim(line.substr(semicolon + 1));
         ++row;
     }
+    return program;
+}
+
+// data-tables="zg1 0C:39 0A:77; kg 00:3F": the firmware the example needs,
+// written as a dump; empty when it needs none.
+std::string firmwareOf(const Example& ex, const std::filesystem::path& dir)
+{
+    const std::string tables = attribute(ex.attrs, "data-tables");
+    if (tables.empty())
+        return {};
+    ravx::NullHost host;
+    ravx::Simulator sim(host);
+    for (const auto& table : split(tables, ';')) {
+        std::istringstream in(table);
+        std::string name;
+        in >> name;
+        for (std::string item; in >> item;) {
+            const auto index = std::stoul(item.substr(0, item.find(':')), nullptr, 16);
+            const auto value = static_cast<uint8_t>(std::stoul(item.substr(item.find(':') + 1), nullptr, 16));
+            if (name == "zg1")
+                sim.ravx.Zg1.at(index) = value;
+            else if (name == "zg3")
+                sim.ravx.Zg3.at(index) = value;
+            else if (name == "zg4")
+                sim.ravx.Zg4.at(index) = value;
+            else if (name == "kg")
+                sim.ravx.Kg.at(index) = value;
+            else
+                ADD_FAILURE() << "unknown table " << name;
+        }
+    }
+    const auto dump = dir / ("example" + std::to_string(ex.number) + ".dmp");
+    ravx::SaveFirmware(sim, dump.string());
+    return dump.string();
+}
+
+uint16_t interruptOf(const Example& ex)
+{
     const std::string ppop = attribute(ex.attrs, "data-ppop");
-    const uint16_t interrupt = ppop.empty() ? kDefaultInterruptAddress : std::stoi(ppop, nullptr, 16);
+    return ppop.empty() ? kDefaultInterruptAddress : static_cast<uint16_t>(std::stoi(ppop, nullptr, 16));
+}
+
+RunResult runExample(const Example& ex, const std::filesystem::path& dir)
+{
+    const ravx::Program program = programOf(ex);
     const auto prg = dir / ("example" + std::to_string(ex.number) + ".prg");
-    ravx::WriteProgramFile(prg.string(), program, interrupt, kDefaultPort);
+    ravx::WriteProgramFile(prg.string(), program, interruptOf(ex), kDefaultPort);
 
     std::string command = std::string(RAVX_RUNNER) + " --json --seed 1 --steps " + attribute(ex.attrs, "data-steps");
+    if (const std::string dump = firmwareOf(ex, dir); !dump.empty())
+        command += " --firmware " + dump;
     const std::string events = attribute(ex.attrs, "data-events");
     if (!events.empty()) {
         const auto path = dir / ("example" + std::to_string(ex.number) + ".events");
@@ -325,6 +383,49 @@ TEST(HelpFile, EveryExampleRunsWithExactlyTheErrorsItAnnounces)
                 ADD_FAILURE() << "no value at " << item;
         }
     }
+    std::filesystem::remove_all(dir);
+}
+
+// A worked example of the tasks topic, data-task="2:game", solves that task
+// by the checker, with the settings its data-options give.
+TEST(HelpFile, EveryWorkedTaskExampleSolvesItsTask)
+{
+    using namespace ravx::training;
+    std::ifstream in(RAVX_TASK_FILE, std::ios::binary);
+    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::map<std::string, TaskKind> kinds = {{"standard", TaskKind::Standard},
+                                                   {"game", TaskKind::Game},
+                                                   {"game-psoo", TaskKind::GameWithPsoo},
+                                                   {"strobe", TaskKind::Strobed},
+                                                   {"analysis", TaskKind::SensorAnalysis}};
+    const auto dir = std::filesystem::temp_directory_path() / ("ravx-help-task-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::set<TaskKind> shown;
+    for (const auto& ex : examples()) {
+        const std::string task = attribute(ex.attrs, "data-task");
+        if (task.empty())
+            continue;
+        SCOPED_TRACE("example " + std::to_string(ex.number) + " for task " + task);
+        const auto colon = task.find(':');
+        const auto spec = ReadTaskSpec(file, std::stoi(task.substr(0, colon)), kinds.at(task.substr(colon + 1)));
+        ASSERT_TRUE(spec);
+        shown.insert(spec->kind);
+        const std::string options = attribute(ex.attrs, "data-options");
+        GeneratorSetup setup;
+        if (const auto zg = options.find("--zg "); zg != std::string::npos)
+            setup.generator = options[zg + 5] - '0';
+        setup.codeGenerator = options.find("--kg") != std::string::npos;
+        const std::string dump = firmwareOf(ex, dir);
+        const ProgramLoader load = [&](ravx::Simulator& sim) {
+            sim.program = programOf(ex);
+            sim.m.InterruptAddress = interruptOf(ex);
+            if (!dump.empty())
+                ravx::LoadFirmware(sim, dump);
+        };
+        const CheckVerdict v = CheckSolution(load, *spec, setup);
+        EXPECT_TRUE(v.solved) << v.reason;
+    }
+    EXPECT_EQ(shown.size(), 5u) << "one worked example per kind";
     std::filesystem::remove_all(dir);
 }
 
