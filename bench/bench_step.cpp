@@ -1,5 +1,6 @@
-// Statements per second of the step driver: every step re-reads the row's
-// text, executes it and clocks the controller.
+// Statements per second of the step driver, side by side: each row run from
+// its decoded form (as the application and the runner do) and read again from
+// its text at every step (the definition the decoded form is tested against).
 #include <benchmark/benchmark.h>
 
 #include "mainwindow/Simulator.h"
@@ -16,8 +17,10 @@ public:
 
 // A simulator with the program loaded and reset, port 2A.
 struct Machine {
-    explicit Machine(std::initializer_list<const char*> rows) : sim(host)
+    Machine(std::initializer_list<const char*> rows, bool decoded) : sim(host)
     {
+        sim.SetDecodedExecution(decoded);
+        sim.SetHistoryEnabled(false);  // as the runner and the fast run
         int a = 0;
         for (const char* r : rows)
             sim.program.rows[a++].statement = r;
@@ -38,20 +41,22 @@ void runSteps(benchmark::State& state, Machine& mc)
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_RegisterLoop(benchmark::State& state)
+void BM_RegisterLoop(benchmark::State& state, bool decoded)
 {
-    Machine mc({"mov cx,0", "add ax,1", "add bx,ax", "xor dx,bx", "loop 1", "jmp 0"});
+    Machine mc({"mov cx,0", "add ax,1", "add bx,ax", "xor dx,bx", "loop 1", "jmp 0"}, decoded);
     runSteps(state, mc);
 }
-BENCHMARK(BM_RegisterLoop);
+BENCHMARK_CAPTURE(BM_RegisterLoop, text, false);
+BENCHMARK_CAPTURE(BM_RegisterLoop, decoded, true);
 
-void BM_DisplayLoop(benchmark::State& state)
+void BM_DisplayLoop(benchmark::State& state, bool decoded)
 {
     // CW4 with auto-increment, then the display loop of the exercise
-    Machine mc({"mov al,90h", "out 2bh,al", "mov cx,0", "add ax,1", "out 2ah,al", "loop 3", "jmp 2"});
+    Machine mc({"mov al,90h", "out 2bh,al", "mov cx,0", "add ax,1", "out 2ah,al", "loop 3", "jmp 2"}, decoded);
     runSteps(state, mc);
 }
-BENCHMARK(BM_DisplayLoop);
+BENCHMARK_CAPTURE(BM_DisplayLoop, text, false);
+BENCHMARK_CAPTURE(BM_DisplayLoop, decoded, true);
 
 // The floor: normalising and splitting the same statements, nothing else.
 void BM_BareReparse(benchmark::State& state)

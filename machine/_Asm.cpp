@@ -2,6 +2,7 @@
 // from its text each time it runs.
 #include "machine/_Asm.h"
 
+#include "machine/_Asm_decoded.h"
 #include "machine/_Asm_errors.h"
 #include "machine/_Asm_operands.h"
 #include "machine/_Asm_text.h"
@@ -50,7 +51,110 @@ void splitTerms(std::string_view inner, char sep, char* a, std::size_t& na, char
     }
 }
 
+// The terms a bracket may combine: one of them an index register; beside BX
+// only SI, DI or a number whose text sorts up to "9".
+bool termsAllowed(std::string_view ta, std::string_view tb, bool plus)
+{
+    if (!plus)
+        return isIndexReg(ta);
+    bool ok = isIndexReg(ta) || isIndexReg(tb);
+    if (ok && ta == "BX")
+        ok = tb == "DI" || tb == "SI" || tb <= "9";
+    if (ok && tb == "BX")
+        ok = ta == "DI" || ta == "SI" || ta <= "9";
+    return ok;
+}
+
+Op opOf(std::string_view mnemonic)
+{
+    static constexpr std::pair<std::string_view, Op> kOps[] = {
+        {"ADD", Op::Add},     {"AND", Op::And},       {"CMP", Op::Cmp},       {"CALL", Op::Call}, {"CLI", Op::Cli},
+        {"DEC", Op::Dec},     {"IN", Op::In},         {"INC", Op::Inc},       {"IRET", Op::Iret}, {"INTCALL", Op::IntCall},
+        {"JMP", Op::Jmp},     {"LOOP", Op::Loop},     {"MOV", Op::Mov},       {"NOT", Op::Not},   {"NOP", Op::Nop},
+        {"OUT", Op::Out},     {"OR", Op::Or},         {"PUSH", Op::Push},     {"POP", Op::Pop},   {"PUSHF", Op::PushF},
+        {"POPF", Op::PopF},   {"RESET", Op::Reset},   {"RET", Op::Ret},       {"ROL", Op::Rol},   {"ROR", Op::Ror},
+        {"SUB", Op::Sub},     {"SHL", Op::Shl},       {"SHR", Op::Shr},       {"STI", Op::Sti},   {"TEST", Op::Test},
+        {"XLAT", Op::Xlat},   {"XOR", Op::Xor},
+    };
+    if (mnemonic.empty())
+        return Op::Empty;
+    for (const auto& [name, op] : kOps)
+        if (name == mnemonic)
+            return op;
+    // every other mnemonic starting with J is a conditional jump
+    return mnemonic[0] == 'J' ? Op::Jcc : Op::Unknown;
+}
+
+void decodeSimple(std::string_view t, SimpleOperand& o)
+{
+    o.text = t;
+    o.word = wordRegOf(t);
+    o.byte = byteRegOf(t);
+    if (o.word != WordReg::None) {
+        o.kind = SimpleOperand::Kind::Word;
+    } else if (o.byte != ByteReg::None) {
+        o.kind = SimpleOperand::Kind::Byte;
+    } else {
+        o.kind = SimpleOperand::Kind::Number;
+        o.asWord = ReadNumber(t, 0xFFFF);
+        o.asByte = ReadNumber(t, 0xFF);
+    }
+}
+
+// `terms` receives a bracket's two terms and moves past them.
+void decodeOperand(std::string_view t, DecodedOperand& o, char*& terms)
+{
+    o = DecodedOperand{};
+    o.text = t;
+    if (!isBracket(t)) {
+        decodeSimple(t, o.plain);
+        return;
+    }
+    o.bracket = true;
+    o.indirect = indirectRegOf(t);
+    if (o.indirect != WordReg::None)
+        return;
+    if (t.size() < 2 || t.back() != ']') {
+        o.bracketError = kErrNumberFormat;
+        return;
+    }
+    const std::string_view inner = t.substr(1, t.size() - 2);
+    o.plus = inner.find('+') != std::string_view::npos;
+    if (o.plus || inner.find('-') != std::string_view::npos) {
+        o.twoTerms = true;
+        std::size_t na = 0, nb = 0;
+        char* a = terms;
+        char* b = terms + inner.size();
+        splitTerms(inner, o.plus ? '+' : '-', a, na, b, nb);
+        terms += 2 * inner.size();
+        const std::string_view ta(a, na), tb(b, nb);
+        if (!termsAllowed(ta, tb, o.plus)) {
+            o.bracketError = kErrIndexRegister;
+            return;
+        }
+        o.nested = isBracket(ta) || isBracket(tb);
+        if (!o.nested) {
+            decodeSimple(ta, o.a);
+            decodeSimple(tb, o.b);
+        }
+        return;
+    }
+    o.nested = isBracket(inner);
+    if (!o.nested)
+        decodeSimple(inner, o.a);
+}
+
 }  // namespace
+
+void Decode(std::string_view statement, DecodedStatement& into)
+{
+    const ParsedStatement p = SplitStatement(statement, into.text);
+    into.mnemonic = p.mnemonic;
+    into.op = opOf(p.mnemonic);
+    char* terms = into.terms;
+    decodeOperand(p.op1, into.op1, terms);
+    decodeOperand(p.op2, into.op2, terms);
+}
 
 ParsedStatement SplitStatement(std::string_view text, char (&buf)[kStatementBuffer])
 {
@@ -123,13 +227,13 @@ void Interpreter::Execute(std::string_view text)
         break;
     case 'D':
         if (mnemonic == "DEC")
-            return AddSub(op1, "1", true);
+            return AddSub(op1, std::string_view("1"), true);
         break;
     case 'I':
         if (mnemonic == "IN")
             return In(op1, op2);
         if (mnemonic == "INC")
-            return AddSub(op1, "1", false);
+            return AddSub(op1, std::string_view("1"), false);
         if (mnemonic == "IRET")
             return IRet();
         if (mnemonic == "INTCALL")
@@ -165,9 +269,9 @@ void Interpreter::Execute(std::string_view text)
         if (mnemonic == "POP")
             return Pop(op1);
         if (mnemonic == "PUSHF")
-            return Push("AF");
+            return Push(std::string_view("AF"));
         if (mnemonic == "POPF")
-            return Pop("AF");
+            return Pop(std::string_view("AF"));
         break;
     case 'R':
         if (mnemonic == "RESET")
@@ -201,6 +305,124 @@ void Interpreter::Execute(std::string_view text)
     default: break;
     }
     report(kErrUnknownCommand);
+}
+
+namespace {
+// The operands the dispatch adds: INC and DEC add or take 1, PUSHF and POPF
+// move AF.
+struct ImpliedOperands {
+    DecodedOperand one, af;
+    ImpliedOperands()
+    {
+        char* unused = nullptr;
+        decodeOperand("1", one, unused);
+        decodeOperand("AF", af, unused);
+    }
+};
+const ImpliedOperands kImplied;
+}  // namespace
+
+void Interpreter::Execute(const DecodedStatement& d)
+{
+    m_.ErrorCode = 0;
+    switch (d.op) {
+    case Op::Empty: return report(kErrNoCommand);
+    case Op::Unknown: return report(kErrUnknownCommand);
+    case Op::Add: return AddSub(d.op1, d.op2, false);
+    case Op::Sub: return AddSub(d.op1, d.op2, true);
+    case Op::Inc: return AddSub(d.op1, kImplied.one, false);
+    case Op::Dec: return AddSub(d.op1, kImplied.one, true);
+    case Op::And:
+    case Op::Or:
+    case Op::Xor:
+    case Op::Not:
+    case Op::Shl:
+    case Op::Shr:
+    case Op::Rol:
+    case Op::Ror: return Logic(d.mnemonic, d.op1, d.op2);
+    case Op::Cmp: return Cmp(d.op1, d.op2);
+    case Op::Test: return Test(d.op1, d.op2);
+    case Op::Mov: return Mov(d.op1, d.op2);
+    case Op::Xlat: return Xlat();
+    case Op::Call: return Call(d.op1);
+    case Op::Cli:
+        m_.IF = false;
+        m_.RefreshFlags();
+        return;
+    case Op::Sti:
+        m_.IF = true;
+        m_.RefreshFlags();
+        return;
+    case Op::In: return In(d.op1, d.op2);
+    case Op::Out: return Out(d.op1, d.op2);
+    case Op::Iret: return IRet();
+    case Op::IntCall: return IntCall();
+    case Op::Jmp: return Jmp(d.op1);
+    case Op::Jcc: return Jcc(d.mnemonic, d.op1);
+    case Op::Loop: return Loop(d.op1);
+    case Op::Nop: return;
+    case Op::Push: return Push(d.op1);
+    case Op::Pop: return Pop(d.op1);
+    case Op::PushF: return Push(kImplied.af);
+    case Op::PopF: return Pop(kImplied.af);
+    case Op::Reset: return ports_.Reset();
+    case Op::Ret: return Ret();
+    }
+}
+
+// The operands are built whole: a result assembled member by member and
+// then returned in a register costs a store-forwarding stall on every use.
+Operand Interpreter::Evaluate(const SimpleOperand& o, uint16_t max)
+{
+    m_.ErrorCode = 0;
+    switch (o.kind) {
+    case SimpleOperand::Kind::Word: return Operand{wordRef(m_, o.word), false, false, true};
+    case SimpleOperand::Kind::Byte: return Operand{getByte(m_, o.byte), false, false, false};
+    case SimpleOperand::Kind::Number: break;
+    }
+    const NumberResult& n = max == 0xFFFF ? o.asWord : max == 0xFF ? o.asByte : ReadNumber(o.text, max);
+    if (n.code != 0) {
+        report(n.code);
+        return Operand{};
+    }
+    return Operand{n.value, false, true, !n.negative && n.value > 255};
+}
+
+Operand Interpreter::Evaluate(const DecodedOperand& o, uint16_t max)
+{
+    if (!o.bracket)
+        return Evaluate(o.plain, max);
+    m_.ErrorCode = 0;
+    uint16_t address;
+    if (o.indirect != WordReg::None) {
+        address = wordRef(m_, o.indirect);
+    } else if (!bracketAddress(o, address)) {
+        return Operand{0, true, false, false};
+    }
+    m_.LastMemAddress = address;
+    return Operand{readCell(address), true, false, false};
+}
+
+bool Interpreter::bracketAddress(const DecodedOperand& o, uint16_t& address)
+{
+    if (o.nested)
+        return bracketAddress(o.text, address);
+    if (o.bracketError != 0) {
+        report(o.bracketError);
+        return false;
+    }
+    const uint16_t x = Evaluate(o.a, 0xFFFF).value;
+    if (failed())
+        return false;
+    if (!o.twoTerms) {
+        address = x;
+        return true;
+    }
+    const uint16_t y = Evaluate(o.b, 0xFFFF).value;
+    if (failed())
+        return false;
+    address = static_cast<uint16_t>(o.plus ? x + y : x - y);
+    return true;
 }
 
 Operand Interpreter::Evaluate(std::string_view t, uint16_t max)
@@ -259,17 +481,7 @@ bool Interpreter::bracketAddress(std::string_view t, uint16_t& address)
     if (plus || inner.find('-') != std::string_view::npos) {
         splitTerms(inner, plus ? '+' : '-', a, na, b, nb);
         const std::string_view ta(a, na), tb(b, nb);
-        bool ok;
-        if (plus) {
-            ok = isIndexReg(ta) || isIndexReg(tb);
-            if (ok && ta == "BX")
-                ok = tb == "DI" || tb == "SI" || tb <= "9";
-            if (ok && tb == "BX")
-                ok = ta == "DI" || ta == "SI" || ta <= "9";
-        } else {
-            ok = isIndexReg(ta);
-        }
-        if (!ok) {
+        if (!termsAllowed(ta, tb, plus)) {
             report(kErrIndexRegister);
             return false;
         }

@@ -92,6 +92,10 @@ struct Operand {
     bool word = false;
 };
 
+struct SimpleOperand;
+struct DecodedOperand;
+struct DecodedStatement;
+
 // Runs statements against the machine state and the device on the I/O bus.
 // Errors of the student's program are reported through the error routine and
 // left in MachineState::ErrorCode; the executor never throws for them.
@@ -99,8 +103,12 @@ class Interpreter {
 public:
     Interpreter(MachineState& m, PortDevice& ports, Host& host) : m_(m), ports_(ports), host_(host) {}
 
+    // The statement read from its text: the definition of what it does.
     void Execute(std::string_view text);
+    // The same statement from its decoded form (machine/_Asm_decoded.h).
+    void Execute(const DecodedStatement& statement);
     Operand Evaluate(std::string_view t, uint16_t max);
+    Operand Evaluate(const DecodedOperand& o, uint16_t max);
 
 private:
     bool failed() const { return m_.ErrorCode != 0; }
@@ -111,36 +119,40 @@ private:
         m_.RefreshFlags();
     }
 
+    Operand Evaluate(const SimpleOperand& o, uint16_t max);
     // Bracket expressions: checks the terms and computes the address.
     bool bracketAddress(std::string_view t, uint16_t& address);
+    bool bracketAddress(const DecodedOperand& o, uint16_t& address);
     uint16_t readCell(uint16_t address);
     bool storeWord(uint16_t address, uint16_t value);
     bool storeBytes(uint16_t address, uint16_t value, bool word);
     bool push(uint16_t value);
     bool pop(uint16_t& value);
 
+    // The instructions, for an operand given as text (std::string_view) or
+    // decoded (DecodedOperand); both are instantiated where they are defined.
     // instructions (_Asm_data.cpp)
-    void Mov(std::string_view d, std::string_view s);
-    void AddSub(std::string_view d, std::string_view s, bool subtract);
-    void Cmp(std::string_view a, std::string_view b);
-    void Test(std::string_view a, std::string_view b);
-    void Logic(std::string_view mnemonic, std::string_view d, std::string_view s);
+    template <class O> void Mov(const O& d, const O& s);
+    template <class O> void AddSub(const O& d, const O& s, bool subtract);
+    template <class O> void Cmp(const O& a, const O& b);
+    template <class O> void Test(const O& a, const O& b);
+    template <class O> void Logic(std::string_view mnemonic, const O& d, const O& s);
     void Xlat();
     // instructions (_Asm_control.cpp)
-    void Jmp(std::string_view t);
-    void Jcc(std::string_view mnemonic, std::string_view t);
-    void Loop(std::string_view t);
-    void Call(std::string_view x);
+    template <class O> void Jmp(const O& t);
+    template <class O> void Jcc(std::string_view mnemonic, const O& t);
+    template <class O> void Loop(const O& t);
+    template <class O> void Call(const O& x);
     bool CallBuiltin(std::string_view name);
     void Ret();
-    void Push(std::string_view x);
-    void Pop(std::string_view x);
+    template <class O> void Push(const O& x);
+    template <class O> void Pop(const O& x);
     void IntCall();
     void IRet();
-    void In(std::string_view d, std::string_view p);
-    void Out(std::string_view p, std::string_view s);
+    template <class O> void In(const O& d, const O& p);
+    template <class O> void Out(const O& p, const O& s);
     void InToAl();  // the IN of the built-in procedures: data port into AL
-    bool selectPort(std::string_view p, std::string_view reg, PortRegister& target);
+    template <class O> bool selectPort(const O& p, const O& reg, PortRegister& target);
 
     MachineState& m_;
     PortDevice& ports_;

@@ -5,6 +5,7 @@
 
 #include "machine/_Asm.h"
 #include "machine/_Asm_errors.h"
+#include "machine/_Asm_decoded.h"
 #include "machine/_Asm_operands.h"
 #include "machine/_Asm_text.h"
 
@@ -13,7 +14,8 @@ namespace {
 uint16_t bitCount(uint16_t v) { return static_cast<uint16_t>(std::popcount(static_cast<unsigned>(v & 0xFF))); }
 }  // namespace
 
-void Interpreter::Jmp(std::string_view t)
+template <class O>
+void Interpreter::Jmp(const O& t)
 {
     const Operand v = Evaluate(t, 0xFFFF);
     if (failed())
@@ -22,7 +24,8 @@ void Interpreter::Jmp(std::string_view t)
     clearFlags();
 }
 
-void Interpreter::Jcc(std::string_view mn, std::string_view t)
+template <class O>
+void Interpreter::Jcc(std::string_view mn, const O& t)
 {
     const Operand v = Evaluate(t, 0xFFFF);
     if (failed())
@@ -53,9 +56,10 @@ void Interpreter::Jcc(std::string_view mn, std::string_view t)
     clearFlags();
 }
 
-void Interpreter::Loop(std::string_view t)
+template <class O>
+void Interpreter::Loop(const O& t)
 {
-    if (t.empty())
+    if (textOf(t).empty())
         return report(kErrMissingOperand);
     const Operand v = Evaluate(t, 0xFFFF);
     if (failed())
@@ -65,9 +69,10 @@ void Interpreter::Loop(std::string_view t)
         m_.IP = static_cast<uint16_t>(v.value - 1);
 }
 
-void Interpreter::Call(std::string_view x)
+template <class O>
+void Interpreter::Call(const O& x)
 {
-    if (CallBuiltin(x))
+    if (CallBuiltin(textOf(x)))
         return;
     const Operand v = Evaluate(x, 0xFFFF);
     if (failed())
@@ -172,9 +177,10 @@ void Interpreter::Ret()
     clearFlags();
 }
 
-void Interpreter::Push(std::string_view x)
+template <class O>
+void Interpreter::Push(const O& x)
 {
-    if (x == "ALL") {
+    if (textOf(x) == "ALL") {
         for (const WordReg r :
              {WordReg::AX, WordReg::BX, WordReg::CX, WordReg::DX, WordReg::DI, WordReg::SI, WordReg::AF}) {
             if (!push(wordRef(m_, r)))
@@ -189,11 +195,12 @@ void Interpreter::Push(std::string_view x)
     clearFlags();
 }
 
-void Interpreter::Pop(std::string_view x)
+template <class O>
+void Interpreter::Pop(const O& x)
 {
     if (m_.SP == kStackEmpty)
         return report(kErrStackEmpty);
-    if (x == "ALL") {
+    if (textOf(x) == "ALL") {
         for (const WordReg r :
              {WordReg::AF, WordReg::SI, WordReg::DI, WordReg::DX, WordReg::CX, WordReg::BX, WordReg::AX}) {
             uint16_t v;
@@ -238,12 +245,13 @@ void Interpreter::IRet()
 
 // The port of IN and OUT: evaluated first, then the register must be AL.
 // `target` receives the register of the device at that port, if any.
-bool Interpreter::selectPort(std::string_view p, std::string_view reg, PortRegister& target)
+template <class O>
+bool Interpreter::selectPort(const O& p, const O& reg, PortRegister& target)
 {
     const Operand port = Evaluate(p, 0xFFFF);
     if (failed())
         return false;
-    if (reg != "AL") {
+    if (textOf(reg) != "AL") {
         report(kErrIoRegister);
         return false;
     }
@@ -251,7 +259,8 @@ bool Interpreter::selectPort(std::string_view p, std::string_view reg, PortRegis
     return true;
 }
 
-void Interpreter::In(std::string_view d, std::string_view p)
+template <class O>
+void Interpreter::In(const O& d, const O& p)
 {
     PortRegister target;
     if (!selectPort(p, d, target))
@@ -261,7 +270,8 @@ void Interpreter::In(std::string_view d, std::string_view p)
     clearFlags();
 }
 
-void Interpreter::Out(std::string_view p, std::string_view s)
+template <class O>
+void Interpreter::Out(const O& p, const O& s)
 {
     PortRegister target;
     if (!selectPort(p, s, target))
@@ -270,5 +280,20 @@ void Interpreter::Out(std::string_view p, std::string_view s)
         ports_.WritePort(target, static_cast<uint8_t>(m_.AX));
     clearFlags();
 }
+
+// Both forms of an operand.
+#define RAVX_CONTROL_INSTRUCTIONS(O)                                          \
+    template void Interpreter::Jmp<O>(const O&);                              \
+    template void Interpreter::Jcc<O>(std::string_view, const O&);            \
+    template void Interpreter::Loop<O>(const O&);                             \
+    template void Interpreter::Call<O>(const O&);                             \
+    template void Interpreter::Push<O>(const O&);                             \
+    template void Interpreter::Pop<O>(const O&);                              \
+    template void Interpreter::In<O>(const O&, const O&);                     \
+    template void Interpreter::Out<O>(const O&, const O&);                    \
+    template bool Interpreter::selectPort<O>(const O&, const O&, PortRegister&);
+RAVX_CONTROL_INSTRUCTIONS(std::string_view)
+RAVX_CONTROL_INSTRUCTIONS(DecodedOperand)
+#undef RAVX_CONTROL_INSTRUCTIONS
 
 }  // namespace ravx

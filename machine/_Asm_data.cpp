@@ -4,6 +4,7 @@
 
 #include "machine/_Asm.h"
 #include "machine/_Asm_errors.h"
+#include "machine/_Asm_decoded.h"
 #include "machine/_Asm_operands.h"
 
 namespace ravx {
@@ -27,7 +28,8 @@ uint16_t rotate16(uint16_t x, unsigned n, bool left)
 
 }  // namespace
 
-void Interpreter::Mov(std::string_view d, std::string_view s)
+template <class O>
+void Interpreter::Mov(const O& d, const O& s)
 {
     const WordReg w = wordRegOf(d);
     if (w != WordReg::None && w != WordReg::AF) {
@@ -53,7 +55,7 @@ void Interpreter::Mov(std::string_view d, std::string_view s)
         clearFlags();
         return;
     }
-    if (!d.empty() && d[0] == '[') {
+    if (isBracket(d)) {
         uint16_t address;
         const WordReg ind = indirectRegOf(d);
         if (ind != WordReg::None)
@@ -77,7 +79,8 @@ void Interpreter::Mov(std::string_view d, std::string_view s)
     report(kErrUnknownDestination);
 }
 
-void Interpreter::AddSub(std::string_view d, std::string_view s, bool subtract)
+template <class O>
+void Interpreter::AddSub(const O& d, const O& s, bool subtract)
 {
     const Operand x = Evaluate(d, 0xFFFF);
     if (failed())
@@ -109,7 +112,8 @@ void Interpreter::AddSub(std::string_view d, std::string_view s, bool subtract)
     m_.RefreshFlags();
 }
 
-void Interpreter::Cmp(std::string_view a, std::string_view b)
+template <class O>
+void Interpreter::Cmp(const O& a, const O& b)
 {
     const Operand x = Evaluate(a, 0xFFFF);
     if (failed())
@@ -124,9 +128,10 @@ void Interpreter::Cmp(std::string_view a, std::string_view b)
     m_.RefreshFlags();
 }
 
-void Interpreter::Test(std::string_view a, std::string_view b)
+template <class O>
+void Interpreter::Test(const O& a, const O& b)
 {
-    if (a.empty() || b.empty())
+    if (textOf(a).empty() || textOf(b).empty())
         return report(kErrMissingOperand);
     const Operand x = Evaluate(a, 0xFFFF);
     if (failed())
@@ -140,7 +145,8 @@ void Interpreter::Test(std::string_view a, std::string_view b)
     m_.RefreshFlags();
 }
 
-void Interpreter::Logic(std::string_view mn, std::string_view d, std::string_view s)
+template <class O>
+void Interpreter::Logic(std::string_view mn, const O& d, const O& s)
 {
     const Operand x = Evaluate(d, 0xFFFF);
     if (failed() || x.memory || x.immediate)
@@ -191,5 +197,16 @@ void Interpreter::Xlat()
         return report(kErrRamBound);
     setByte(m_, ByteReg::AL, static_cast<uint8_t>(m_.Ram[address]));
 }
+
+// Both forms of an operand.
+#define RAVX_DATA_INSTRUCTIONS(O)                                  \
+    template void Interpreter::Mov<O>(const O&, const O&);         \
+    template void Interpreter::AddSub<O>(const O&, const O&, bool); \
+    template void Interpreter::Cmp<O>(const O&, const O&);         \
+    template void Interpreter::Test<O>(const O&, const O&);        \
+    template void Interpreter::Logic<O>(std::string_view, const O&, const O&);
+RAVX_DATA_INSTRUCTIONS(std::string_view)
+RAVX_DATA_INSTRUCTIONS(DecodedOperand)
+#undef RAVX_DATA_INSTRUCTIONS
 
 }  // namespace ravx

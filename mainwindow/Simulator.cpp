@@ -73,6 +73,28 @@ void Simulator::initialise()
         row.fill('1');
 }
 
+namespace {
+// The interrupt entry and the empty text beyond the last statement row.
+const DecodedStatement& IntCallStatement()
+{
+    static const std::unique_ptr<DecodedStatement> s = [] {
+        auto d = std::make_unique<DecodedStatement>();
+        Decode("INTCALL", *d);
+        return d;
+    }();
+    return *s;
+}
+const DecodedStatement& EmptyStatement()
+{
+    static const std::unique_ptr<DecodedStatement> s = [] {
+        auto d = std::make_unique<DecodedStatement>();
+        Decode("", *d);
+        return d;
+    }();
+    return *s;
+}
+}  // namespace
+
 bool Simulator::Step()
 {
     relay_.processEvents();
@@ -91,7 +113,10 @@ bool Simulator::stepBody()
     const bool interrupt = m.IF && ravx.InterruptRequested();
     lastRow_ = m.IP;
     lastStatement_ = interrupt ? std::string_view("INTCALL") : program.StatementAt(m.IP);
-    interp.Execute(lastStatement_);
+    if (decodedOn_)
+        interp.Execute(interrupt ? IntCallStatement() : decodedRow(m.IP));
+    else
+        interp.Execute(lastStatement_);
     ravx.EndStatement();
     if (m.ErrorCode != 0)
         return false;
@@ -99,6 +124,23 @@ bool Simulator::stepBody()
     ravx.Clock();
     // the controller's cycle can report too (a strobed value above 377 octal)
     return m.ErrorCode == 0;
+}
+
+
+const DecodedStatement& Simulator::decodedRow(uint16_t address)
+{
+    if (address >= kStatementRows)
+        return EmptyStatement();
+    std::unique_ptr<DecodedRow>& row = decodedRows_[address];
+    const std::string& text = program.rows[address].statement;
+    if (!row)
+        row = std::make_unique<DecodedRow>();
+    else if (row->source == text)
+        return row->decoded;
+    // a text typed, pasted or loaded since the row last ran
+    row->source = text;
+    Decode(row->source, row->decoded);
+    return row->decoded;
 }
 
 RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<void()>& afterStep, int targetRow)

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "controller/FrontPanel.h"
 #include "controller/Timer.h"
 #include "machine/Host.h"
 #include "machine/_Asm.h"
+#include "machine/_Asm_decoded.h"
 #include "mainwindow/History.h"
 #include "mainwindow/Program.h"
 #include "mainwindow/Settings.h"
@@ -119,6 +121,11 @@ public:
     uint16_t LastRow() const { return lastRow_; }
     std::string_view LastStatement() const { return lastStatement_; }
 
+    // Rows run from their decoded form, made when a row's text is new and
+    // kept until it changes; off, every step reads the row's text again (the
+    // definition the tests compare the decoded form with).
+    void SetDecodedExecution(bool on) { decodedOn_ = on; }
+
     // The program's statements and comments as last opened or saved (empty
     // at start): leaving rows that differ asks whether to save them.
     void MarkProgramSaved();
@@ -137,7 +144,16 @@ private:
     StateSnapshot snapshot() const;
     void restore(const StateSnapshot& s);
 
+    // The decoded form of a row and the text it was made from.
+    struct DecodedRow {
+        std::string source;
+        DecodedStatement decoded;
+    };
+    const DecodedStatement& decodedRow(uint16_t address);
+
     Host& host_;
+    bool decodedOn_ = true;
+    std::array<std::unique_ptr<DecodedRow>, kStatementRows> decodedRows_;
     bool runFlag_ = false;
     bool historyOn_ = true;
     uint16_t lastRow_ = 0;
