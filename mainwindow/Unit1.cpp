@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QWindow>
@@ -81,6 +82,21 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
         if (stepBackAction_)
             stepBackAction_->setEnabled(sim_->CanStepBack());
     });
+    // the status line names the error the current row's text already decides
+    auto showRowStatus = [this] {
+        const QModelIndex at = Grid1->currentIndex();
+        const QString error =
+            at.isValid() ? programModel_->index(at.row(), 1).data(Qt::ToolTipRole).toString() : QString();
+        if (error.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(
+                QStringLiteral("Строка %1: %2").arg(QString::fromStdString(RowAddressText(at.row())), error));
+    };
+    connect(Grid1->selectionModel(), &QItemSelectionModel::currentChanged, this, showRowStatus);
+    connect(programModel_, &QAbstractItemModel::dataChanged, this, showRowStatus);
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setFixedHeight(kStatusHeight);
     setFixedWidth(kClientWidth);
     strip_ = new QWidget(central);
     strip_->setGeometry(0, kClientHeight - kStripHeight, kClientWidth, kStripHeight);

@@ -55,6 +55,7 @@ public:
     static constexpr int kClientWidth = 632;
     static constexpr int kClientHeight = 427;
     static constexpr int kStripHeight = 270;
+    static constexpr int kStatusHeight = 22;  // the status line under the panels
 
     // `progress` is stepped three times during the initialisation, as the
     // splash window shows it. `storePath` names the results store (tests);

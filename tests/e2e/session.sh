@@ -54,6 +54,7 @@ INDICATOR_LINE="1 2 3 "
 
 CLIENT_HEIGHT=427      # TForm1::kClientHeight: the menu bar is the rest of the window
 STRIP_HEIGHT=270       # TForm1::kStripHeight: the panels stand along the bottom edge
+STATUS_HEIGHT=22       # TForm1::kStatusHeight: the status line below them
 GRID_HEADER=20
 GRID_ROW=18
 STATEMENT_X=165        # inside the "Команда" column
@@ -275,8 +276,8 @@ OTHER_WINDOWS=()
 
 MAIN=$(wait_window '^ПККИ RAVX$')
 MAIN_HEIGHT=$(window_height "$MAIN")
-MENU_HEIGHT=$((MAIN_HEIGHT - CLIENT_HEIGHT))
-STRIP_TOP=$((MAIN_HEIGHT - STRIP_HEIGHT))
+MENU_HEIGHT=$((MAIN_HEIGHT - CLIENT_HEIGHT - STATUS_HEIGHT))
+STRIP_TOP=$((MAIN_HEIGHT - STATUS_HEIGHT - STRIP_HEIGHT))
 log "main window $MAIN, height $MAIN_HEIGHT"
 ((MENU_HEIGHT > 10 && MENU_HEIGHT < 60)) || fail "the main window is $MAIN_HEIGHT high: its layout is not the fixed one"
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTemporaryDir>
+#include <QStatusBar>
 #include <QtTest>
 #include <functional>
 
@@ -175,6 +176,12 @@ private slots:
         typeStatement(1, QStringLiteral("pop ax"));  // fails only by the state
         QVERIFY(marked(0));
         QCOMPARE(model->index(0, 1).data(Qt::ToolTipRole).toString(), QStringLiteral("Ошибка 10: Неизвестная команда"));
+        // the status line says it for the row under the cursor
+        form->Grid1->setCurrentIndex(model->index(0, 1));
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Строка 000: Ошибка 10: Неизвестная команда"));
+        form->Grid1->setCurrentIndex(model->index(1, 1));
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());
+        form->Grid1->setCurrentIndex(model->index(0, 1));
         QVERIFY(!marked(1));
         QVERIFY(!marked(2));  // an empty row is not marked
         QVERIFY(model->index(1, 1).data(Qt::ToolTipRole).isNull());
@@ -183,6 +190,7 @@ private slots:
         QVERIFY(model->setData(model->index(0, 1), QStringLiteral("mov ax,1")));
         QVERIFY(!marked(0));
         QVERIFY(model->index(0, 0).data(Qt::ToolTipRole).isNull());
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());
 
         QVERIFY(model->setData(model->index(0, 1), QStringLiteral("mvo ax,1")));
         QVERIFY(marked(0));
