@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "controller/Timer.h"
+#include "machine/BitCount.h"
 #include "machine/_Asm.h"
 #include "machine/_Asm_errors.h"
 #include "machine/_Asm_text.h"
@@ -16,7 +17,7 @@ uint8_t previousRow(uint8_t row, bool decoded) { return row == 0 ? (decoded ? 3 
 
 void TRavx::CountKeys()
 {
-    const int released = std::popcount(static_cast<unsigned>(ReturnLines));
+    const int released = ByteBits(ReturnLines);
     SingleKey = released == 7;
     MultiKey = released <= 6;
     if (ModeRollover && SpecialErrorMode && (MultiKey || (DebounceCount != 0 && SingleKey && DebounceRow != ScanRow))) {
@@ -124,7 +125,7 @@ void TRavx::SensorScan()
         DebounceRow = previousRow(ScanRow, DecodedScan);
     }
     if (FifoWriteEnable) {
-        const int add = row == 0 ? std::popcount(static_cast<unsigned>(diff)) : diff != 0;
+        const int add = row == 0 ? ByteBits(static_cast<uint8_t>(diff)) : diff != 0;
         // the count field of the status holds at most 8
         FifoCount = static_cast<uint8_t>(FifoCount + add > kFifoSize ? kFifoSize : FifoCount + add);
         panel_.STk = hex2(FifoCount);

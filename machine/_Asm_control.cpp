@@ -3,6 +3,7 @@
 // one after every statement that ends without error.
 #include <bit>
 
+#include "machine/BitCount.h"
 #include "machine/_Asm.h"
 #include "machine/_Asm_errors.h"
 #include "machine/_Asm_decoded.h"
@@ -11,7 +12,7 @@
 
 namespace ravx {
 namespace {
-uint16_t bitCount(uint16_t v) { return static_cast<uint16_t>(std::popcount(static_cast<unsigned>(v & 0xFF))); }
+uint16_t bitCount(uint16_t v) { return static_cast<uint16_t>(ByteBits(static_cast<uint8_t>(v))); }
 }  // namespace
 
 template <class O>

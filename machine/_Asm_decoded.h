@@ -60,6 +60,41 @@ struct DecodedStatement {
 // Decodes `statement` into `into`.
 void Decode(std::string_view statement, DecodedStatement& into);
 
+// Evaluating a decoded operand: defined here so that the instructions, in
+// their own files, inline it.
+// The operands are built whole: a result assembled member by member and
+// then returned in a register costs a store-forwarding stall on every use.
+inline Operand Interpreter::Evaluate(const SimpleOperand& o, uint16_t max)
+{
+    m_.ErrorCode = 0;
+    switch (o.kind) {
+    case SimpleOperand::Kind::Word: return Operand{wordRef(m_, o.word), false, false, true};
+    case SimpleOperand::Kind::Byte: return Operand{getByte(m_, o.byte), false, false, false};
+    case SimpleOperand::Kind::Number: break;
+    }
+    const NumberResult& n = max == 0xFFFF ? o.asWord : max == 0xFF ? o.asByte : ReadNumber(o.text, max);
+    if (n.code != 0) {
+        report(n.code);
+        return Operand{};
+    }
+    return Operand{n.value, false, true, !n.negative && n.value > 255};
+}
+
+inline Operand Interpreter::Evaluate(const DecodedOperand& o, uint16_t max)
+{
+    if (!o.bracket)
+        return Evaluate(o.plain, max);
+    m_.ErrorCode = 0;
+    uint16_t address;
+    if (o.indirect != WordReg::None) {
+        address = wordRef(m_, o.indirect);
+    } else if (!bracketAddress(o, address)) {
+        return Operand{0, true, false, false};
+    }
+    m_.LastMemAddress = address;
+    return Operand{readCell(address), true, false, false};
+}
+
 // The operand names of the instructions, for both forms of an operand.
 inline WordReg wordRegOf(const DecodedOperand& o) { return o.bracket ? WordReg::None : o.plain.word; }
 inline ByteReg byteRegOf(const DecodedOperand& o) { return o.bracket ? ByteReg::None : o.plain.byte; }

@@ -127,6 +127,23 @@ bool Simulator::stepBody()
 }
 
 
+namespace {
+// A statement is short: comparing it inline beats the library's memcmp call,
+// which this check would otherwise make at every step.
+bool SameText(const std::string& a, const std::string& b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size())
+        return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    for (std::size_t i = 0; i < n; ++i)
+        if (x[i] != y[i])
+            return false;
+    return true;
+}
+}  // namespace
+
 const DecodedStatement& Simulator::decodedRow(uint16_t address)
 {
     if (address >= kStatementRows)
@@ -135,7 +152,7 @@ const DecodedStatement& Simulator::decodedRow(uint16_t address)
     const std::string& text = program.rows[address].statement;
     if (!row)
         row = std::make_unique<DecodedRow>();
-    else if (row->source == text)
+    else if (SameText(row->source, text))
         return row->decoded;
     // a text typed, pasted or loaded since the row last ran
     row->source = text;
