@@ -74,23 +74,21 @@ void Simulator::initialise()
 }
 
 namespace {
+std::unique_ptr<DecodedStatement> MakeDecoded(std::string_view text)
+{
+    auto d = std::make_unique<DecodedStatement>();
+    Decode(text, *d);
+    return d;
+}
 // The interrupt entry and the empty text beyond the last statement row.
 const DecodedStatement& IntCallStatement()
 {
-    static const std::unique_ptr<DecodedStatement> s = [] {
-        auto d = std::make_unique<DecodedStatement>();
-        Decode("INTCALL", *d);
-        return d;
-    }();
+    static const std::unique_ptr<DecodedStatement> s = MakeDecoded("INTCALL");
     return *s;
 }
 const DecodedStatement& EmptyStatement()
 {
-    static const std::unique_ptr<DecodedStatement> s = [] {
-        auto d = std::make_unique<DecodedStatement>();
-        Decode("", *d);
-        return d;
-    }();
+    static const std::unique_ptr<DecodedStatement> s = MakeDecoded("");
     return *s;
 }
 }  // namespace

@@ -367,31 +367,32 @@ def analysis_output(p, t, chars, lower, pair):
         elif kind == 'column':
             p.emit('mov al,[%d]' % (SENSORS + arg), 'код строки %d' % arg)
             p.emit('mov cl,0', 'CL: номер столбца')
-            top = p.emit('test al,1', 'замкнут датчик столбца CL?')
-            found = p.emit('jnz ?')
-            p.emit('shr al,1')
-            p.emit('inc cl')
-            p.emit('cmp cl,8')
-            p.emit('jnz %s' % fmt_addr(top))
-            p.patch(found, 'jnz %s' % fmt_addr(p.at))
-            p.emit('mov al,cl', 'номер столбца (8 — не замкнут ни один: ЗГ погасит)')
-            p.emit('out 2ah,al')
+            search(p, [('test al,1', 'замкнут датчик столбца CL?')], ['shr al,1'],
+                   'номер столбца (8 — не замкнут ни один: ЗГ погасит)')
         elif kind == 'row':
             p.emit('mov si,%d' % SENSORS, 'ищем строку с замкнутыми датчиками')
             p.emit('mov cl,0', 'CL: номер строки')
-            top = p.emit('mov al,[si]')
-            p.emit('cmp al,0')
-            found = p.emit('jnz ?')
-            p.emit('inc si')
-            p.emit('inc cl')
-            p.emit('cmp cl,8')
-            p.emit('jnz %s' % fmt_addr(top))
-            p.patch(found, 'jnz %s' % fmt_addr(p.at))
-            p.emit('mov al,cl', 'номер строки')
-            p.emit('out 2ah,al')
+            search(p, [('mov al,[si]', ''), ('cmp al,0', '')], ['inc si'], 'номер строки')
         else:
             raise ValueError(kind)
     assert k == len(op) == len(group_chars), n
+
+
+def search(p, test, advance, found_comment):
+    """A loop over CL = 0..7 that stops where `test` leaves ZF = 0 and shows CL."""
+    top = None
+    for stmt, comment in test:
+        row = p.emit(stmt, comment)
+        top = row if top is None else top
+    found = p.emit('jnz ?')
+    for stmt in advance:
+        p.emit(stmt)
+    p.emit('inc cl')
+    p.emit('cmp cl,8')
+    p.emit('jnz %s' % fmt_addr(top))
+    p.patch(found, 'jnz %s' % fmt_addr(p.at))
+    p.emit('mov al,cl', found_comment)
+    p.emit('out 2ah,al')
 
 
 def lows(rows):
