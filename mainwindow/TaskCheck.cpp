@@ -49,7 +49,7 @@ struct Schedule {
     uint32_t seed = 0;
 };
 
-std::vector<std::string> GroupChars(const TaskSpec& t)
+std::vector<std::string> GroupChars(const TaskTerms& t)
 {
     std::vector<std::string> out;
     for (const TaskChar& c : t.upper)
@@ -60,7 +60,7 @@ std::vector<std::string> GroupChars(const TaskSpec& t)
 
 // The input of a kind at two paces: with pauses the program has time for,
 // and quickly, so that it arrives while the program is busy with the last.
-std::vector<Schedule> Schedules(const TaskSpec& t, std::string* problem)
+std::vector<Schedule> Schedules(const TaskTerms& t, std::string* problem)
 {
     const uint32_t seed = static_cast<uint32_t>(t.number * 16 + static_cast<int>(t.kind));
     if (t.kind == TaskKind::Standard)
@@ -142,7 +142,7 @@ void Apply(Simulator& sim, const InputEvent& e)
 }
 
 // What a row should show: the characters aligned as the entry order puts them.
-std::vector<std::string> ExpectedRow(const std::vector<std::string>& chars, const TaskSpec& t)
+std::vector<std::string> ExpectedRow(const std::vector<std::string>& chars, const TaskTerms& t)
 {
     std::vector<std::string> row(t.width, std::string(kBlank));
     const std::size_t first = t.rightEntry ? t.width - chars.size() : 0;
@@ -175,7 +175,7 @@ struct RunOutcome {
     int score = -1;  // how close the run came (see RunOnce)
 };
 
-RunOutcome RunOnce(const ProgramLoader& load, const TaskSpec& t, const GeneratorSetup& setup,
+RunOutcome RunOnce(const ProgramLoader& load, const TaskTerms& t, const GeneratorSetup& setup,
                    const Schedule& schedule)
 {
     CheckHost host;
@@ -365,7 +365,7 @@ GeneratorSetup CurrentSetup(const Simulator& sim)
     return {sim.ravx.ConnectedGenerator, sim.ravx.CodeGeneratorOn};
 }
 
-CheckVerdict CheckSolution(const ProgramLoader& load, const TaskSpec& task, std::optional<GeneratorSetup> fixedSetup)
+CheckVerdict CheckSolution(const ProgramLoader& load, const TaskTerms& task, std::optional<GeneratorSetup> fixedSetup)
 {
     CheckVerdict verdict;
     std::string problem;

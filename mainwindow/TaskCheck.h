@@ -33,7 +33,7 @@ GeneratorSetup CurrentSetup(const Simulator& sim);
 // Checks a program against a task. With `fixedSetup` only those settings are
 // tried (the student's own); without, every setup the conventions allow, and
 // the verdict names the one that solved it (or the closest failure).
-CheckVerdict CheckSolution(const ProgramLoader& load, const TaskSpec& task,
+CheckVerdict CheckSolution(const ProgramLoader& load, const TaskTerms& task,
                            std::optional<GeneratorSetup> fixedSetup = std::nullopt);
 
 // The moment from which a program must be ready for input, and how long the

@@ -62,7 +62,7 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
     tasks_ = new TForm7([this] { return QString::fromStdString(hex2(sim_->ravx.PortBase).str()); }, this);
     // "Проверить": the program in the grid with the current settings and firmware,
     // run on a copy of the machine
-    tasks_->SetSolutionChecker([this](const training::TaskSpec& task) {
+    tasks_->SetSolutionChecker([this](const training::TaskTerms& task) {
         return training::CheckSolution(training::CopyOfMachine(*sim_), task, training::CurrentSetup(*sim_));
     });
     about_ = new TAboutBox(this);

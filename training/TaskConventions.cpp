@@ -57,9 +57,9 @@ std::string ByteText(uint8_t v) { return Hex(v, 2) + "h"; }
 
 std::string RamFormName(uint8_t ram) { return "«" + RamContentsText(ram).value_or("?") + "»"; }
 
-std::optional<TaskSpec> ReadTaskSpec(std::span<const uint8_t> file, int number, TaskKind kind, std::string* error)
+std::optional<TaskTerms> ReadTaskTerms(std::span<const uint8_t> file, int number, TaskKind kind, std::string* error)
 {
-    auto fail = [&](std::string why) -> std::optional<TaskSpec> {
+    auto fail = [&](std::string why) -> std::optional<TaskTerms> {
         if (error)
             *error = "задание " + std::to_string(number) + ": " + std::move(why);
         return std::nullopt;
@@ -70,7 +70,7 @@ std::optional<TaskSpec> ReadTaskSpec(std::span<const uint8_t> file, int number, 
     if (file.size() < base + kRecordSize)
         return fail("файл заданий короче записи");
     const auto record = file.subspan(base, kRecordSize);
-    TaskSpec t;
+    TaskTerms t;
     t.number = number;
     t.kind = kind;
     const int k = static_cast<int>(kind);
@@ -214,7 +214,7 @@ std::optional<std::array<uint8_t, 8>> SensorRows(std::string_view p1)
 
 namespace {
 
-std::string Cw1Text(const TaskSpec& t)
+std::string Cw1Text(const TaskTerms& t)
 {
     const auto d = ClockDivisor(t.pkkiClock);
     if (!d)
@@ -224,7 +224,7 @@ std::string Cw1Text(const TaskSpec& t)
 
 }  // namespace
 
-std::string KindSummary(const TaskSpec& t)
+std::string KindSummary(const TaskTerms& t)
 {
     std::string s;
     switch (t.kind) {
@@ -263,7 +263,7 @@ std::string SetupText(const GeneratorSetup& s)
     return text;
 }
 
-std::vector<GeneratorSetup> AllowedSetups(const TaskSpec& t)
+std::vector<GeneratorSetup> AllowedSetups(const TaskTerms& t)
 {
     if (t.rows == kRows2)
         return {{3, t.codeGenerator}};

@@ -27,7 +27,7 @@ struct TaskChar {
 };
 
 // A task in one kind, decoded from its record.
-struct TaskSpec {
+struct TaskTerms {
     int number = 1;
     TaskKind kind = TaskKind::Standard;
     bool rightEntry = false;  // "C мл. разрядов"
@@ -46,7 +46,7 @@ struct TaskSpec {
 // Reads task `number` (1..22) in `kind`; nothing, with `error` set, for a
 // record that does not decode (short file, a byte outside its list, a bad
 // address or character).
-std::optional<TaskSpec> ReadTaskSpec(std::span<const uint8_t> file, int number, TaskKind kind,
+std::optional<TaskTerms> ReadTaskTerms(std::span<const uint8_t> file, int number, TaskKind kind,
                                      std::string* error = nullptr);
 
 // Texts for the messages: "0A0" (upper-case, `digits` wide), "34h", "«КОИ-8»".
@@ -82,7 +82,7 @@ std::optional<int> ClockDivisor(std::string_view frequency);
 std::optional<std::array<uint8_t, 8>> SensorRows(std::string_view p1);
 
 // What the kind asks, in one line for the tasks window.
-std::string KindSummary(const TaskSpec& task);
+std::string KindSummary(const TaskTerms& task);
 
 // ---- settings and verdicts ------------------------------------------------------
 
@@ -94,7 +94,7 @@ struct GeneratorSetup {
 };
 std::string SetupText(const GeneratorSetup& s);
 // The settings the conventions allow for the task, in the order tried.
-std::vector<GeneratorSetup> AllowedSetups(const TaskSpec& task);
+std::vector<GeneratorSetup> AllowedSetups(const TaskTerms& task);
 
 struct CheckVerdict {
     bool solved = false;

@@ -140,27 +140,27 @@ void TForm7::SetSolutionChecker(SolutionChecker check)
     CheckB->setVisible(static_cast<bool>(check_));
 }
 
-std::optional<training::TaskSpec> TForm7::ShownSpec() const
+std::optional<training::TaskTerms> TForm7::ShownTerms() const
 {
     if (!file_ || ComboBox1->currentIndex() < 0)
         return std::nullopt;
-    return training::ReadTaskSpec(*file_, ED->value(), static_cast<training::TaskKind>(ComboBox1->currentIndex()));
+    return training::ReadTaskTerms(*file_, ED->value(), static_cast<training::TaskKind>(ComboBox1->currentIndex()));
 }
 
 void TForm7::CheckBClick()
 {
     if (!check_)
         return;
-    const auto spec = ShownSpec();
-    if (!spec) {
+    const auto terms = ShownTerms();
+    if (!terms) {
         ShowMessage(QString::fromLatin1(kFileNotOpen));
         return;
     }
     QString text = QStringLiteral("Задание %1, «%2»: ")
-                       .arg(spec->number)
-                       .arg(FromUtf8(std::string(training::kKindNames[static_cast<int>(spec->kind)])));
+                       .arg(terms->number)
+                       .arg(FromUtf8(std::string(training::kKindNames[static_cast<int>(terms->kind)])));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const training::CheckVerdict v = check_(*spec);
+    const training::CheckVerdict v = check_(*terms);
     QApplication::restoreOverrideCursor();
     if (v.solved)
         text += QStringLiteral("решено (") + FromUtf8(training::SetupText(v.setup)) + QStringLiteral(").");
@@ -263,8 +263,8 @@ void TForm7::DisplayTask()
     const auto kind = static_cast<training::TaskKind>(ComboBox1->currentIndex());
     const std::string port = portText_ ? portText_().toStdString() : std::string();
     auto error = training::ShowTask(*file_, ED->value(), kind, port, display_);
-    const auto spec = ShownSpec();
-    KindL->setText(spec ? FromUtf8(training::KindSummary(*spec)) : QString());
+    const auto terms = ShownTerms();
+    KindL->setText(terms ? FromUtf8(training::KindSummary(*terms)) : QString());
     ShowDisplay();
     if (error)
         ShowMessage(FromUtf8(*error));

@@ -31,7 +31,7 @@ public:
 
     // What "Проверить" checks the shown task and kind against: the student's
     // program, on a copy of the machine. Without it the button is hidden.
-    using SolutionChecker = std::function<training::CheckVerdict(const training::TaskSpec&)>;
+    using SolutionChecker = std::function<training::CheckVerdict(const training::TaskTerms&)>;
     void SetSolutionChecker(SolutionChecker check);
 
     // The folder that holds "ravx.zad"; the executable's folder unless set.
@@ -65,7 +65,7 @@ private:
     QWidget* BuildGrids();
     QWidget* BuildLabels();
     QWidget* BuildKindLine();
-    std::optional<training::TaskSpec> ShownSpec() const;
+    std::optional<training::TaskTerms> ShownTerms() const;
     void DisplayTask();
     void ShowDisplay();
     void ShowMessage(const QString& text);

@@ -407,9 +407,9 @@ TEST(HelpFile, EveryWorkedTaskExampleSolvesItsTask)
             continue;
         SCOPED_TRACE("example " + std::to_string(ex.number) + " for task " + task);
         const auto colon = task.find(':');
-        const auto spec = ReadTaskSpec(file, std::stoi(task.substr(0, colon)), kinds.at(task.substr(colon + 1)));
-        ASSERT_TRUE(spec);
-        shown.insert(spec->kind);
+        const auto terms = ReadTaskTerms(file, std::stoi(task.substr(0, colon)), kinds.at(task.substr(colon + 1)));
+        ASSERT_TRUE(terms);
+        shown.insert(terms->kind);
         const std::string options = attribute(ex.attrs, "data-options");
         GeneratorSetup setup;
         if (const auto zg = options.find("--zg "); zg != std::string::npos)
@@ -422,7 +422,7 @@ TEST(HelpFile, EveryWorkedTaskExampleSolvesItsTask)
             if (!dump.empty())
                 ravx::LoadFirmware(sim, dump);
         };
-        const CheckVerdict v = CheckSolution(load, *spec, setup);
+        const CheckVerdict v = CheckSolution(load, *terms, setup);
         EXPECT_TRUE(v.solved) << v.reason;
     }
     EXPECT_EQ(shown.size(), 5u) << "one worked example per kind";

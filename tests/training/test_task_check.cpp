@@ -31,14 +31,14 @@ std::vector<uint8_t> TaskFile()
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TaskSpec Spec(int number, TaskKind kind)
+TaskTerms Terms(int number, TaskKind kind)
 {
     static const std::vector<uint8_t> file = TaskFile();
     std::string error;
-    auto spec = ReadTaskSpec(file, number, kind, &error);
-    if (!spec)
+    auto terms = ReadTaskTerms(file, number, kind, &error);
+    if (!terms)
         ADD_FAILURE() << error;
-    return spec.value_or(TaskSpec{});
+    return terms.value_or(TaskTerms{});
 }
 
 fs::path Solution(int number, std::string_view kind)
@@ -71,7 +71,7 @@ struct Edited {
 CheckVerdict Check(int number, std::string_view kind, Edited edit = {})
 {
     edit.listing = Solution(number, edit.listingKind.empty() ? kind : edit.listingKind);
-    return CheckSolution(edit, Spec(number, kKindOfName.at(std::string(kind))));
+    return CheckSolution(edit, Terms(number, kKindOfName.at(std::string(kind))));
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ TEST(TaskSolutions, EveryTaskAndKindHasAReferenceSolutionThatSolvesIt)
             ASSERT_TRUE(fs::exists(path)) << path;
             std::string setup;
             const ProgramLoader load = [&](Simulator& sim) { setup = tasks::LoadListing(path.string(), sim); };
-            const CheckVerdict v = CheckSolution(load, Spec(number, kind));
+            const CheckVerdict v = CheckSolution(load, Terms(number, kind));
             EXPECT_TRUE(v.solved) << path.filename() << ": " << v.reason;
             EXPECT_EQ(SetupText(v.setup), setup) << path.filename();
             ++checked;
@@ -198,7 +198,7 @@ TEST(TaskConventions, EveryShippedTaskCanBeEnteredAndChecked)
 {
     for (int number = 1; number <= kTaskCount; ++number) {
         for (const auto& [name, kind] : kKindOfName) {
-            const TaskSpec t = Spec(number, kind);
+            const TaskTerms t = Terms(number, kind);
             ASSERT_FALSE(t.upper.empty()) << number << " " << name;
             ASSERT_TRUE(ClockDivisor(t.pkkiClock)) << number << " " << t.pkkiClock;
             if (kind == TaskKind::SensorAnalysis) {
@@ -225,20 +225,20 @@ TEST(TaskConventions, EveryShippedTaskCanBeEnteredAndChecked)
 TEST(TaskConventions, TheGameKindsDifferInEveryTask)
 {
     for (int number = 1; number <= kTaskCount; ++number) {
-        const TaskSpec game = Spec(number, TaskKind::Game), psoo = Spec(number, TaskKind::GameWithPsoo);
+        const TaskTerms game = Terms(number, TaskKind::Game), psoo = Terms(number, TaskKind::GameWithPsoo);
         EXPECT_TRUE(game.ram != psoo.ram || game.codeGenerator != psoo.codeGenerator) << number;
     }
 }
 
 TEST(TaskConventions, TheKindLineSaysWhatTheKindAsks)
 {
-    const TaskSpec psoo = Spec(6, TaskKind::GameWithPsoo);
+    const TaskTerms psoo = Terms(6, TaskKind::GameWithPsoo);
     EXPECT_NE(KindSummary(psoo).find("ППОП со строки 0A0"), std::string::npos) << KindSummary(psoo);
     EXPECT_NE(KindSummary(psoo).find("CW1 = 34h"), std::string::npos);
-    EXPECT_NE(KindSummary(Spec(6, TaskKind::Game)).find("без прерываний"), std::string::npos);
-    EXPECT_NE(KindSummary(Spec(7, TaskKind::Strobed)).find("код клавиши, КГ переводит его в «7 сегм»"),
+    EXPECT_NE(KindSummary(Terms(6, TaskKind::Game)).find("без прерываний"), std::string::npos);
+    EXPECT_NE(KindSummary(Terms(7, TaskKind::Strobed)).find("код клавиши, КГ переводит его в «7 сегм»"),
               std::string::npos);
-    EXPECT_NE(KindSummary(Spec(1, TaskKind::Standard)).find("ввода нет"), std::string::npos);
+    EXPECT_NE(KindSummary(Terms(1, TaskKind::Standard)).find("ввода нет"), std::string::npos);
 }
 
 // A setup the conventions do not allow is named before anything runs.
@@ -246,7 +246,7 @@ TEST(TaskSolutions, TheStudentsOwnSettingsAreCheckedFirst)
 {
     const fs::path path = Solution(7, "strobe");
     const ProgramLoader load = [&](Simulator& sim) { tasks::LoadListing(path.string(), sim); };
-    const TaskSpec t = Spec(7, TaskKind::Strobed);
+    const TaskTerms t = Terms(7, TaskKind::Strobed);
     EXPECT_TRUE(CheckSolution(load, t, GeneratorSetup{0, true}).solved);
     const CheckVerdict v = CheckSolution(load, t, GeneratorSetup{0, false});
     EXPECT_FALSE(v.solved);

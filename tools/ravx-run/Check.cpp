@@ -111,8 +111,8 @@ int RunCheckCommand(const std::vector<std::string>& args, const std::string& def
     std::ifstream in(taskFile, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string problem;
-    const auto spec = in ? training::ReadTaskSpec(bytes, number, kind->second, &problem) : std::nullopt;
-    if (!spec) {
+    const auto terms = in ? training::ReadTaskTerms(bytes, number, kind->second, &problem) : std::nullopt;
+    if (!terms) {
         err << "ravx-run: cannot read the task file " << taskFile << (problem.empty() ? "" : ": " + problem) << "\n";
         return kUsageOrFileError;
     }
@@ -136,7 +136,7 @@ int RunCheckCommand(const std::vector<std::string>& args, const std::string& def
             ++unreadable;
             continue;
         }
-        const training::CheckVerdict v = training::CheckSolution(load, *spec);
+        const training::CheckVerdict v = training::CheckSolution(load, *terms);
         const std::string setup = training::SetupText(v.setup);
         if (v.solved) {
             rows.push_back({file, "решено", "с настройкой: " + setup});
