@@ -191,7 +191,7 @@ RunOutcome RunOnce(const ProgramLoader& load, const TaskTerms& t, const Generato
     sim.ravx.Seed(schedule.seed);
     sim.ResetKey();
 
-    std::vector<std::string> upperChars, lowerChars;
+    std::vector<std::string> upperChars;
     for (const TaskChar& c : t.upper)
         upperChars.push_back(c.text);
     const auto expectedUpper = ExpectedRow(upperChars, t);
