@@ -225,8 +225,8 @@ RunOutcome RunOnce(const ProgramLoader& load, const TaskTerms& t, const Generato
     const bool interruptRule = t.kind == TaskKind::GameWithPsoo;
     auto ppopWrong = [&] {
         return sim.m.InterruptAddress != t.ppop
-                   ? "адрес начала ППОП в программе " + Hex(sim.m.InterruptAddress, 3) + ", а в задании " +
-                         Hex(t.ppop, 3)
+                   ? "адрес начала ППОП в программе " + RowAddressText(sim.m.InterruptAddress) + ", а в задании " +
+                         RowAddressText(t.ppop)
                    : std::string();
     };
     for (uint64_t step = 1; step <= total; ++step) {

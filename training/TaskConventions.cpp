@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "machine/Codepage.h"
+#include "machine/_Asm_text.h"
 
 namespace ravx::training {
 
@@ -46,14 +47,7 @@ std::vector<TaskChar> UpperChars(std::string_view cp1251)
 
 }  // namespace
 
-std::string Hex(unsigned v, int digits)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%0*X", digits, v);
-    return buf;
-}
-
-std::string ByteText(uint8_t v) { return Hex(v, 2) + "h"; }
+std::string ByteText(uint8_t v) { return hex2(v).str() + "h"; }
 
 std::string RamFormName(uint8_t ram) { return "«" + RamContentsText(ram).value_or("?") + "»"; }
 
@@ -235,7 +229,8 @@ std::string KindSummary(const TaskTerms& t)
             s += ", КГ переводит код клавиши в " + RamFormName(t.ram);
         break;
     case TaskKind::GameWithPsoo:
-        s = "Цветные группы набираются клавишами; коды читает ППОП со строки " + Hex(t.ppop, 3);
+        s = "Цветные группы набираются клавишами; коды читает ППОП со строки " +
+            std::string(hex4(t.ppop).view().substr(1));
         if (t.codeGenerator)
             s += ", КГ переводит код клавиши в " + RamFormName(t.ram);
         break;

@@ -49,8 +49,7 @@ struct TaskTerms {
 std::optional<TaskTerms> ReadTaskTerms(std::span<const uint8_t> file, int number, TaskKind kind,
                                      std::string* error = nullptr);
 
-// Texts for the messages: "0A0" (upper-case, `digits` wide), "34h", "«КОИ-8»".
-std::string Hex(unsigned v, int digits);
+// Texts for the messages: "34h", "«КОИ-8»".
 std::string ByteText(uint8_t v);
 std::string RamFormName(uint8_t ram);
 
