@@ -1,5 +1,6 @@
-// Statement executor and operand evaluator: every statement is read again
-// from its text each time it runs.
+// Statement executor and operand evaluator, and the decoder of a statement:
+// a statement runs from its text or from its decoded form, through one
+// dispatch and one set of instructions.
 #include "machine/_Asm.h"
 
 #include "machine/_Asm_decoded.h"
@@ -65,24 +66,107 @@ bool termsAllowed(std::string_view ta, std::string_view tb, bool plus)
     return ok;
 }
 
+// The instruction a mnemonic names. Every mnemonic is matched as a whole
+// text, so the order of the comparisons only matters for the J-rule, which
+// comes after JMP.
 Op opOf(std::string_view mnemonic)
 {
-    static constexpr std::pair<std::string_view, Op> kOps[] = {
-        {"ADD", Op::Add},     {"AND", Op::And},       {"CMP", Op::Cmp},       {"CALL", Op::Call}, {"CLI", Op::Cli},
-        {"DEC", Op::Dec},     {"IN", Op::In},         {"INC", Op::Inc},       {"IRET", Op::Iret}, {"INTCALL", Op::IntCall},
-        {"JMP", Op::Jmp},     {"LOOP", Op::Loop},     {"MOV", Op::Mov},       {"NOT", Op::Not},   {"NOP", Op::Nop},
-        {"OUT", Op::Out},     {"OR", Op::Or},         {"PUSH", Op::Push},     {"POP", Op::Pop},   {"PUSHF", Op::PushF},
-        {"POPF", Op::PopF},   {"RESET", Op::Reset},   {"RET", Op::Ret},       {"ROL", Op::Rol},   {"ROR", Op::Ror},
-        {"SUB", Op::Sub},     {"SHL", Op::Shl},       {"SHR", Op::Shr},       {"STI", Op::Sti},   {"TEST", Op::Test},
-        {"XLAT", Op::Xlat},   {"XOR", Op::Xor},
-    };
     if (mnemonic.empty())
         return Op::Empty;
-    for (const auto& [name, op] : kOps)
-        if (name == mnemonic)
-            return op;
-    // every other mnemonic starting with J is a conditional jump
-    return mnemonic[0] == 'J' ? Op::Jcc : Op::Unknown;
+    const auto is = [mnemonic](std::string_view name) { return mnemonic == name; };
+    switch (mnemonic[0]) {
+    case 'A':
+        if (is("ADD"))
+            return Op::Add;
+        if (is("AND"))
+            return Op::And;
+        break;
+    case 'C':
+        if (is("CMP"))
+            return Op::Cmp;
+        if (is("CALL"))
+            return Op::Call;
+        if (is("CLI"))
+            return Op::Cli;
+        break;
+    case 'D':
+        if (is("DEC"))
+            return Op::Dec;
+        break;
+    case 'I':
+        if (is("IN"))
+            return Op::In;
+        if (is("INC"))
+            return Op::Inc;
+        if (is("IRET"))
+            return Op::Iret;
+        if (is("INTCALL"))
+            return Op::IntCall;
+        break;
+    case 'J': return is("JMP") ? Op::Jmp : Op::Jcc;
+    case 'L':
+        if (is("LOOP"))
+            return Op::Loop;
+        break;
+    case 'M':
+        if (is("MOV"))
+            return Op::Mov;
+        break;
+    case 'N':
+        if (is("NOT"))
+            return Op::Not;
+        if (is("NOP"))
+            return Op::Nop;
+        break;
+    case 'O':
+        if (is("OUT"))
+            return Op::Out;
+        if (is("OR"))
+            return Op::Or;
+        break;
+    case 'P':
+        if (is("PUSH"))
+            return Op::Push;
+        if (is("POP"))
+            return Op::Pop;
+        if (is("PUSHF"))
+            return Op::PushF;
+        if (is("POPF"))
+            return Op::PopF;
+        break;
+    case 'R':
+        if (is("RESET"))
+            return Op::Reset;
+        if (is("RET"))
+            return Op::Ret;
+        if (is("ROL"))
+            return Op::Rol;
+        if (is("ROR"))
+            return Op::Ror;
+        break;
+    case 'S':
+        if (is("SUB"))
+            return Op::Sub;
+        if (is("SHL"))
+            return Op::Shl;
+        if (is("SHR"))
+            return Op::Shr;
+        if (is("STI"))
+            return Op::Sti;
+        break;
+    case 'T':
+        if (is("TEST"))
+            return Op::Test;
+        break;
+    case 'X':
+        if (is("XLAT"))
+            return Op::Xlat;
+        if (is("XOR"))
+            return Op::Xor;
+        break;
+    default: break;
+    }
+    return Op::Unknown;
 }
 
 void decodeSimple(std::string_view t, SimpleOperand& o)
@@ -199,112 +283,7 @@ void Interpreter::Execute(std::string_view text)
     m_.ErrorCode = 0;
     char buf[kStatementBuffer];
     const auto [mnemonic, op1, op2] = SplitStatement(text, buf);
-
-    if (mnemonic.empty()) {
-        report(kErrNoCommand);
-        return;
-    }
-
-    // Every mnemonic is matched as a whole text, so the order of the
-    // comparisons only matters for the J-rule, which comes after JMP.
-    switch (mnemonic[0]) {
-    case 'A':
-        if (mnemonic == "ADD")
-            return AddSub(op1, op2, false);
-        if (mnemonic == "AND")
-            return Logic(mnemonic, op1, op2);
-        break;
-    case 'C':
-        if (mnemonic == "CMP")
-            return Cmp(op1, op2);
-        if (mnemonic == "CALL")
-            return Call(op1);
-        if (mnemonic == "CLI") {
-            m_.IF = false;
-            m_.RefreshFlags();
-            return;
-        }
-        break;
-    case 'D':
-        if (mnemonic == "DEC")
-            return AddSub(op1, std::string_view("1"), true);
-        break;
-    case 'I':
-        if (mnemonic == "IN")
-            return In(op1, op2);
-        if (mnemonic == "INC")
-            return AddSub(op1, std::string_view("1"), false);
-        if (mnemonic == "IRET")
-            return IRet();
-        if (mnemonic == "INTCALL")
-            return IntCall();
-        break;
-    case 'J':
-        if (mnemonic == "JMP")
-            return Jmp(op1);
-        return Jcc(mnemonic, op1);
-    case 'L':
-        if (mnemonic == "LOOP")
-            return Loop(op1);
-        break;
-    case 'M':
-        if (mnemonic == "MOV")
-            return Mov(op1, op2);
-        break;
-    case 'N':
-        if (mnemonic == "NOT")
-            return Logic(mnemonic, op1, op2);
-        if (mnemonic == "NOP")
-            return;
-        break;
-    case 'O':
-        if (mnemonic == "OUT")
-            return Out(op1, op2);
-        if (mnemonic == "OR")
-            return Logic(mnemonic, op1, op2);
-        break;
-    case 'P':
-        if (mnemonic == "PUSH")
-            return Push(op1);
-        if (mnemonic == "POP")
-            return Pop(op1);
-        if (mnemonic == "PUSHF")
-            return Push(std::string_view("AF"));
-        if (mnemonic == "POPF")
-            return Pop(std::string_view("AF"));
-        break;
-    case 'R':
-        if (mnemonic == "RESET")
-            return ports_.Reset();
-        if (mnemonic == "RET")
-            return Ret();
-        if (mnemonic == "ROL" || mnemonic == "ROR")
-            return Logic(mnemonic, op1, op2);
-        break;
-    case 'S':
-        if (mnemonic == "SUB")
-            return AddSub(op1, op2, true);
-        if (mnemonic == "SHL" || mnemonic == "SHR")
-            return Logic(mnemonic, op1, op2);
-        if (mnemonic == "STI") {
-            m_.IF = true;
-            m_.RefreshFlags();
-            return;
-        }
-        break;
-    case 'T':
-        if (mnemonic == "TEST")
-            return Test(op1, op2);
-        break;
-    case 'X':
-        if (mnemonic == "XLAT")
-            return Xlat();
-        if (mnemonic == "XOR")
-            return Logic(mnemonic, op1, op2);
-        break;
-    default: break;
-    }
-    report(kErrUnknownCommand);
+    dispatch(opOf(mnemonic), mnemonic, op1, op2, std::string_view("1"), std::string_view("AF"));
 }
 
 namespace {
@@ -325,13 +304,21 @@ const ImpliedOperands kImplied;
 void Interpreter::Execute(const DecodedStatement& d)
 {
     m_.ErrorCode = 0;
-    switch (d.op) {
+    dispatch(d.op, d.mnemonic, d.op1, d.op2, kImplied.one, kImplied.af);
+}
+
+// One statement, whichever form its operands have; `one` and `af` are the
+// operands INC, DEC, PUSHF and POPF add.
+template <class O>
+void Interpreter::dispatch(Op op, std::string_view mnemonic, const O& op1, const O& op2, const O& one, const O& af)
+{
+    switch (op) {
     case Op::Empty: return report(kErrNoCommand);
     case Op::Unknown: return report(kErrUnknownCommand);
-    case Op::Add: return AddSub(d.op1, d.op2, false);
-    case Op::Sub: return AddSub(d.op1, d.op2, true);
-    case Op::Inc: return AddSub(d.op1, kImplied.one, false);
-    case Op::Dec: return AddSub(d.op1, kImplied.one, true);
+    case Op::Add: return AddSub(op1, op2, false);
+    case Op::Sub: return AddSub(op1, op2, true);
+    case Op::Inc: return AddSub(op1, one, false);
+    case Op::Dec: return AddSub(op1, one, true);
     case Op::And:
     case Op::Or:
     case Op::Xor:
@@ -339,12 +326,12 @@ void Interpreter::Execute(const DecodedStatement& d)
     case Op::Shl:
     case Op::Shr:
     case Op::Rol:
-    case Op::Ror: return Logic(d.mnemonic, d.op1, d.op2);
-    case Op::Cmp: return Cmp(d.op1, d.op2);
-    case Op::Test: return Test(d.op1, d.op2);
-    case Op::Mov: return Mov(d.op1, d.op2);
+    case Op::Ror: return Logic(mnemonic, op1, op2);
+    case Op::Cmp: return Cmp(op1, op2);
+    case Op::Test: return Test(op1, op2);
+    case Op::Mov: return Mov(op1, op2);
     case Op::Xlat: return Xlat();
-    case Op::Call: return Call(d.op1);
+    case Op::Call: return Call(op1);
     case Op::Cli:
         m_.IF = false;
         m_.RefreshFlags();
@@ -353,18 +340,18 @@ void Interpreter::Execute(const DecodedStatement& d)
         m_.IF = true;
         m_.RefreshFlags();
         return;
-    case Op::In: return In(d.op1, d.op2);
-    case Op::Out: return Out(d.op1, d.op2);
+    case Op::In: return In(op1, op2);
+    case Op::Out: return Out(op1, op2);
     case Op::Iret: return IRet();
     case Op::IntCall: return IntCall();
-    case Op::Jmp: return Jmp(d.op1);
-    case Op::Jcc: return Jcc(d.mnemonic, d.op1);
-    case Op::Loop: return Loop(d.op1);
+    case Op::Jmp: return Jmp(op1);
+    case Op::Jcc: return Jcc(mnemonic, op1);
+    case Op::Loop: return Loop(op1);
     case Op::Nop: return;
-    case Op::Push: return Push(d.op1);
-    case Op::Pop: return Pop(d.op1);
-    case Op::PushF: return Push(kImplied.af);
-    case Op::PopF: return Pop(kImplied.af);
+    case Op::Push: return Push(op1);
+    case Op::Pop: return Pop(op1);
+    case Op::PushF: return Push(af);
+    case Op::PopF: return Pop(af);
     case Op::Reset: return ports_.Reset();
     case Op::Ret: return Ret();
     }

@@ -94,6 +94,7 @@ struct Operand {
 
 struct SimpleOperand;
 struct DecodedOperand;
+enum class Op : uint8_t;
 struct DecodedStatement;
 
 // Runs statements against the machine state and the device on the I/O bus.
@@ -120,6 +121,8 @@ private:
     }
 
     Operand Evaluate(const SimpleOperand& o, uint16_t max);
+    template <class O>
+    void dispatch(Op op, std::string_view mnemonic, const O& op1, const O& op2, const O& one, const O& af);
     // Bracket expressions: checks the terms and computes the address.
     bool bracketAddress(std::string_view t, uint16_t& address);
     bool bracketAddress(const DecodedOperand& o, uint16_t& address);
