@@ -299,7 +299,7 @@ void TForm1::N14Click()
 ResultStore& TForm1::store()
 {
     if (!store_)
-        store_ = storePath_.isEmpty() ? std::make_unique<ResultStore>() : std::make_unique<ResultStore>(storePath_);
+        store_ = storePath_.isEmpty() ? OpenResultStore() : std::make_unique<IniResultStore>(storePath_);
     return *store_;
 }
 

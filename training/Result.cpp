@@ -4,7 +4,8 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QTreeWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,11 +19,12 @@ namespace ravx {
 
 namespace {
 
-constexpr int kWidth = 520;
+constexpr int kWidth = 620;
 constexpr int kStoreLineHeight = 16;
 constexpr int kHeight = 296 + kStoreLineHeight;
 constexpr int kMargin = 8;
-constexpr int kListWidth = 160;
+constexpr int kListWidth = 260;
+constexpr int kNameColumnWidth = 150;
 constexpr int kPanelHeight = 240;
 constexpr int kRowHeight = 22;
 constexpr int kCaptionWidth = 150;
@@ -49,10 +51,15 @@ TForm6::TForm6(ResultStore& store, const QString& checksum, QWidget* parent)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 9));
     setFixedSize(kWidth, kHeight);
 
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QTreeWidget(this);
     ListBox1->setGeometry(kMargin, kMargin, kListWidth, kPanelHeight);
-    connect(ListBox1, &QListWidget::itemClicked, this, &TForm6::ListBox1Click);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, &TForm6::ListBox1Click);
+    ListBox1->setRootIsDecorated(false);
+    ListBox1->setUniformRowHeights(true);
+    ListBox1->setHeaderLabels({QStringLiteral("Фамилия"), QStringLiteral("Компьютер")});
+    ListBox1->header()->setStretchLastSection(true);
+    ListBox1->setColumnWidth(0, kNameColumnWidth);
+    connect(ListBox1, &QTreeWidget::itemClicked, this, &TForm6::ListBox1Click);
+    connect(ListBox1, &QTreeWidget::currentItemChanged, this, &TForm6::ListBox1Click);
 
     const int panelLeft = 2 * kMargin + kListWidth;
     const int panelWidth = kWidth - panelLeft - kMargin;
@@ -121,30 +128,46 @@ void TForm6::FormShow()
     ListBox1->clear();
     for (const QString& key : store_.ResultNames()) {
         const QString name = QString::fromStdString(result::DisplayName(key.toStdString()));
-        auto* item = new QListWidgetItem(name, ListBox1);
-        item->setData(kKeyRole, key);
-        item->setToolTip(name);  // a long name is cut with "…" in the list
+        auto* item = new QTreeWidgetItem(ListBox1, {name, store_.ReadResult(key).host});
+        item->setData(0, kKeyRole, key);
+        item->setToolTip(0, name);  // a long name is cut with "…" in the list
+        item->setToolTip(1, item->text(1));
     }
     ShowEntry();
     Label8->setText(checksum_);
-    // the machine-wide file, or the user's own when that could not be written
-    const QString file = QStringLiteral("Файл результатов: ") + store_.FileName();
-    StoreL->setText(StoreL->fontMetrics().elidedText(file, Qt::ElideMiddle, StoreL->width()));
-    StoreL->setToolTip(store_.FileName());
+    ShowStoreLine();
+}
+
+// The lab's server, the machine-wide file, or the user's own file when that
+// could not be written; while the server is away, the machine's file and why.
+void TForm6::ShowStoreLine()
+{
+    const QString location = store_.Location();
+    const QString notice = store_.Notice();
+    QString line;
+    if (!notice.isEmpty())
+        line = QStringLiteral("Сервер недоступен, показан файл этого компьютера: ") + location;
+    else if (location.contains(QLatin1String("://")))
+        line = QStringLiteral("Результаты лаборатории: ") + location;
+    else
+        line = QStringLiteral("Файл результатов: ") + location;
+    StoreL->setText(StoreL->fontMetrics().elidedText(line, Qt::ElideMiddle, StoreL->width()));
+    StoreL->setToolTip(notice.isEmpty() ? location : location + QLatin1Char('\n') + notice);
+    SetColour(StoreL, notice.isEmpty() ? QColor(Qt::darkGray) : kFailedColour);
 }
 
 void TForm6::ListBox1Click() { ShowEntry(); }
 
 void TForm6::ShowEntry()
 {
-    if (ListBox1->count() == 0) {
+    if (ListBox1->topLevelItemCount() == 0) {
         return;
     }
-    if (ListBox1->currentRow() < 0) {
+    if (!ListBox1->currentItem()) {
         const QSignalBlocker quiet(ListBox1);
-        ListBox1->setCurrentRow(0);
+        ListBox1->setCurrentItem(ListBox1->topLevelItem(0));
     }
-    const QString key = ListBox1->currentItem()->data(kKeyRole).toString();
+    const QString key = ListBox1->currentItem()->data(0, kKeyRole).toString();
     const StoredEntry entry = store_.ReadResult(key);
     // An entry that cannot be read shows nothing rather than the numbers of
     // the student shown before; its problem is the list item's tooltip.
@@ -153,7 +176,7 @@ void TForm6::ShowEntry()
             value->clear();
             value->setToolTip({});
         }
-        ListBox1->currentItem()->setToolTip(ListBox1->currentItem()->text() + QStringLiteral("\n") + entry.error);
+        ListBox1->currentItem()->setToolTip(0, ListBox1->currentItem()->text(0) + QStringLiteral("\n") + entry.error);
     }
     if (!entry.group.isNull()) {
         GrName->setText(GrName->fontMetrics().elidedText(entry.group, Qt::ElideRight, GrName->width()));
@@ -173,13 +196,13 @@ void TForm6::ShowEntry()
 
 void TForm6::Button1Click()
 {
-    if (ListBox1->count() == 0) {
+    if (ListBox1->topLevelItemCount() == 0) {
         accept();
         return;
     }
     QStringList keys;
-    for (int i = 0; i < ListBox1->count(); ++i) {
-        keys << ListBox1->item(i)->data(kKeyRole).toString();
+    for (int i = 0; i < ListBox1->topLevelItemCount(); ++i) {
+        keys << ListBox1->topLevelItem(i)->data(0, kKeyRole).toString();
     }
     ListBox1->hide();
     Panel1->hide();

@@ -1,12 +1,13 @@
 // The results window "Результаты теста": the teacher's view of the stored test
-// results, newest first, and the purge of records older than about ten days.
+// results, newest first, with the machine each was stored on, and the purge of
+// records older than about ten days.
 #pragma once
 
 #include <QDialog>
 
 class QFrame;
 class QLabel;
-class QListWidget;
+class QTreeWidget;
 class QProgressBar;
 class QPushButton;
 
@@ -25,7 +26,7 @@ public:
     void FormShow();
     void ShowEntry();
 
-    QListWidget* ListBox1;
+    QTreeWidget* ListBox1;  // the names, and the machine each was stored on
     QFrame* Panel1;
     QLabel* TimeL;
     QLabel* GrName;
@@ -34,7 +35,7 @@ public:
     QLabel* BadA;
     QLabel* Itog;
     QLabel* Label8;
-    QLabel* StoreL;  // which results file the window shows, for the teacher
+    QLabel* StoreL;  // which store the window shows, for the teacher
     QPushButton* Button1;
     QFrame* Panel2;
     QProgressBar* ProgressBar1;
@@ -48,6 +49,7 @@ private slots:
 
 private:
     void ShowError(const QString& message);
+    void ShowStoreLine();
 
     ResultStore& store_;
     QString checksum_;

@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTime>
 #include <QVariant>
 #include <algorithm>
@@ -83,9 +84,9 @@ QString MissingValue(const char* name) { return QStringLiteral("Failed to get da
 // overlaps a writer's rename can keep the old contents under the new file's
 // size and time; its next sync then believes the file unchanged and the next
 // write drops the records it never saw.
-class ResultStore::Lock {
+class IniResultStore::Lock {
 public:
-    explicit Lock(ResultStore& store) : store_(store), file_(store.path_ + QLatin1String(kNamesLockSuffix))
+    explicit Lock(IniResultStore& store) : store_(store), file_(store.path_ + QLatin1String(kNamesLockSuffix))
     {
         if (store_.lockHeld_) {
             return;  // an outer step of this store holds it
@@ -108,15 +109,15 @@ public:
     bool Usable() const { return usable_; }
 
 private:
-    ResultStore& store_;
+    IniResultStore& store_;
     QLockFile file_;
     bool taken_ = false;
     bool usable_ = true;
 };
 
-ResultStore::ResultStore() : ResultStore(DefaultPath()) {}
+IniResultStore::IniResultStore() : IniResultStore(DefaultPath()) {}
 
-ResultStore::ResultStore(const QString& path) : path_(path)
+IniResultStore::IniResultStore(const QString& path) : path_(path)
 {
     // QSettings reads the file when it is made, and so learns whether it is
     // damaged; every writer checks that before touching anything.
@@ -125,9 +126,9 @@ ResultStore::ResultStore(const QString& path) : path_(path)
     settings_->allKeys();
 }
 
-ResultStore::~ResultStore() = default;
+IniResultStore::~IniResultStore() = default;
 
-QString ResultStore::ResultsSetting(const QString& confText)
+QString ResultsSetting(const QString& confText)
 {
     QString value;
     for (QString line : confText.split(QLatin1Char('\n'))) {
@@ -139,7 +140,7 @@ QString ResultStore::ResultsSetting(const QString& confText)
     return value;
 }
 
-QString ResultStore::ConfiguredResults()
+QString ConfiguredResults()
 {
     QString value = qEnvironmentVariable("RAVX_RESULTS").trimmed();
     if (value.isEmpty()) {
@@ -147,14 +148,20 @@ QString ResultStore::ConfiguredResults()
         if (conf.open(QIODevice::ReadOnly))
             value = ResultsSetting(QString::fromUtf8(conf.readAll()));
     }
+    return value;
+}
+
+QString IniResultStore::ConfiguredResultsFile()
+{
+    const QString value = ConfiguredResults();
     if (value.contains(QLatin1String("://")))
         return {};  // an address of a server, not a file
     return value;
 }
 
-QString ResultStore::DefaultPath()
+QString IniResultStore::DefaultPath()
 {
-    if (const QString configured = ConfiguredResults(); !configured.isEmpty()) {
+    if (const QString configured = ConfiguredResultsFile(); !configured.isEmpty()) {
         QDir().mkpath(QFileInfo(configured).absolutePath());
         return QFileInfo(configured).absoluteFilePath();
     }
@@ -168,7 +175,7 @@ QString ResultStore::DefaultPath()
     return folder + QLatin1Char('/') + QLatin1String(kFileName);
 }
 
-QString ResultStore::Problem() const
+QString IniResultStore::Problem() const
 {
     switch (settings_->status()) {
     case QSettings::NoError: return {};
@@ -178,9 +185,9 @@ QString ResultStore::Problem() const
     return {};
 }
 
-bool ResultStore::Usable() const { return settings_->status() == QSettings::NoError; }
+bool IniResultStore::Usable() const { return settings_->status() == QSettings::NoError; }
 
-bool ResultStore::Sync()
+bool IniResultStore::Sync()
 {
     // A damaged file is never written over: the records in it may still be
     // saved by hand.
@@ -195,7 +202,7 @@ bool ResultStore::Sync()
     return Usable();
 }
 
-QString ResultStore::GroupPath(const QString& key) const
+QString IniResultStore::GroupPath(const QString& key) const
 {
     QStringList parts;
     for (const QString& part : key.split(QLatin1Char(kKeySeparator), Qt::SkipEmptyParts)) {
@@ -204,7 +211,7 @@ QString ResultStore::GroupPath(const QString& key) const
     return parts.join(QLatin1Char('/'));
 }
 
-bool ResultStore::GroupExists(const QString& group)
+bool IniResultStore::GroupExists(const QString& group)
 {
     settings_->beginGroup(group);
     const bool exists = !settings_->childKeys().isEmpty() || !settings_->childGroups().isEmpty();
@@ -212,7 +219,7 @@ bool ResultStore::GroupExists(const QString& group)
     return exists;
 }
 
-bool ResultStore::RemoveGroup(const QString& group)
+bool IniResultStore::RemoveGroup(const QString& group)
 {
     if (!Usable() || !GroupExists(group)) {
         return false;
@@ -221,7 +228,7 @@ bool ResultStore::RemoveGroup(const QString& group)
     return Sync();
 }
 
-bool ResultStore::SetValue(const QString& group, const QString& name, const QVariant& value)
+bool IniResultStore::SetValue(const QString& group, const QString& name, const QVariant& value)
 {
     if (!Usable()) {
         return false;
@@ -230,7 +237,7 @@ bool ResultStore::SetValue(const QString& group, const QString& name, const QVar
     return Sync();
 }
 
-std::optional<QVariant> ResultStore::ValueOf(const QString& group, const QString& name, int type)
+std::optional<QVariant> IniResultStore::ValueOf(const QString& group, const QString& name, int type)
 {
     const QVariant v = settings_->value(group + QLatin1Char('/') + EncodeComponent(name));
     if (v.typeId() != type) {
@@ -239,9 +246,9 @@ std::optional<QVariant> ResultStore::ValueOf(const QString& group, const QString
     return v;
 }
 
-bool ResultStore::KeyExists(const QString& key) { return GroupExists(GroupPath(key)); }
+bool IniResultStore::KeyExists(const QString& key) { return GroupExists(GroupPath(key)); }
 
-QStringList ResultStore::SubKeys(const QString& key)
+QStringList IniResultStore::SubKeys(const QString& key)
 {
     settings_->beginGroup(GroupPath(key));
     QStringList names;
@@ -252,37 +259,39 @@ QStringList ResultStore::SubKeys(const QString& key)
     return names;
 }
 
-bool ResultStore::DeleteKey(const QString& key) { return RemoveGroup(GroupPath(key)); }
+bool IniResultStore::DeleteKey(const QString& key) { return RemoveGroup(GroupPath(key)); }
 
-bool ResultStore::WriteString(const QString& key, const QString& name, const QString& value)
+bool IniResultStore::DeleteResult(const QString& keyName) { return RemoveGroup(ResultGroup(keyName)); }
+
+bool IniResultStore::WriteString(const QString& key, const QString& name, const QString& value)
 {
     return SetValue(GroupPath(key), name, value);
 }
 
-std::optional<QString> ResultStore::ReadString(const QString& key, const QString& name)
+std::optional<QString> IniResultStore::ReadString(const QString& key, const QString& name)
 {
     const auto v = ValueOf(GroupPath(key), name, QMetaType::QString);
     return v ? std::optional<QString>(v->toString()) : std::nullopt;
 }
 
-bool ResultStore::WriteBinary(const QString& key, const QString& name, const QByteArray& value)
+bool IniResultStore::WriteBinary(const QString& key, const QString& name, const QByteArray& value)
 {
     return SetValue(GroupPath(key), name, value);
 }
 
-std::optional<QByteArray> ResultStore::ReadBinary(const QString& key, const QString& name)
+std::optional<QByteArray> IniResultStore::ReadBinary(const QString& key, const QString& name)
 {
     const auto v = ValueOf(GroupPath(key), name, QMetaType::QByteArray);
     return v ? std::optional<QByteArray>(v->toByteArray()) : std::nullopt;
 }
 
-std::optional<result::Value8> ResultStore::Value8Of(const QString& group, const char* name)
+std::optional<result::Value8> IniResultStore::Value8Of(const QString& group, const char* name)
 {
     const auto v = ValueOf(group, QLatin1String(name), QMetaType::QByteArray);
     return v ? ToValue8(v->toByteArray()) : std::nullopt;
 }
 
-QString ResultStore::FindFreeName(const QString& name)
+QString IniResultStore::FindFreeName(const QString& name)
 {
     QString candidate = name;
     while (GroupExists(ResultGroup(candidate))) {
@@ -291,7 +300,7 @@ QString ResultStore::FindFreeName(const QString& name)
     return candidate;
 }
 
-QString ResultStore::StoreResult(const QString& name, const result::RecordValues& record)
+QString IniResultStore::StoreResult(const QString& name, const result::RecordValues& record)
 {
     const StoreError failed(result::kStoreFailedText);
     if (name.isEmpty()) {
@@ -315,7 +324,7 @@ QString ResultStore::StoreResult(const QString& name, const result::RecordValues
     return keyName;
 }
 
-QStringList ResultStore::ResultNames()
+QStringList IniResultStore::ResultNames()
 {
     if (Usable()) {
         Sync();
@@ -325,7 +334,7 @@ QStringList ResultStore::ResultNames()
     return names;
 }
 
-std::optional<result::RecordValues> ResultStore::ReadRecordValues(const QString& keyName)
+std::optional<result::RecordValues> IniResultStore::ReadRecordValues(const QString& keyName)
 {
     const QString group = ResultGroup(keyName);
     const auto date = Value8Of(group, kValueDate);
@@ -337,9 +346,10 @@ std::optional<result::RecordValues> ResultStore::ReadRecordValues(const QString&
     return result::RecordValues{*date, *data0, key->toString().toStdString(), *data1};
 }
 
-StoredEntry ResultStore::ReadResult(const QString& keyName)
+StoredEntry IniResultStore::ReadResult(const QString& keyName)
 {
     StoredEntry entry;
+    entry.host = QSysInfo::machineHostName();  // the file holds this machine's records
     const QString group = ResultGroup(keyName);
     if (!GroupExists(group)) {
         entry.error = QStringLiteral("Запись %1 не найдена").arg(keyName);
@@ -365,7 +375,7 @@ StoredEntry ResultStore::ReadResult(const QString& keyName)
     return entry;
 }
 
-PurgeOutcome ResultStore::PurgeOld(const QStringList& keyNames, const result::CivilTime& today,
+PurgeOutcome IniResultStore::PurgeOld(const QStringList& keyNames, const result::CivilTime& today,
                                    const std::function<void(int, bool)>& progress)
 {
     PurgeOutcome outcome;
@@ -396,6 +406,29 @@ PurgeOutcome ResultStore::PurgeOld(const QStringList& keyNames, const result::Ci
         }
     }
     return outcome;
+}
+
+int MoveRecords(ResultStore& from, ResultStore& to)
+{
+    QStringList names = from.ResultNames();
+    std::reverse(names.begin(), names.end());
+    int moved = 0;
+    for (const QString& name : names) {
+        const auto record = from.ReadRecordValues(name);
+        const QString stopped = QStringLiteral("; перенесено записей: %1").arg(moved);
+        if (!record)
+            throw StoreError(QStringLiteral("Запись %1 не читается").arg(name).append(stopped).toStdString());
+        try {
+            to.StoreResult(QString::fromStdString(result::DisplayName(name.toStdString())), *record);
+        } catch (const StoreError& e) {
+            throw StoreError(QString::fromStdString(e.what()).append(stopped).toStdString());
+        }
+        if (!from.DeleteResult(name))
+            throw StoreError(
+                QStringLiteral("Запись %1 скопирована, но осталась в %2").arg(name, from.Location()).append(stopped).toStdString());
+        ++moved;
+    }
+    return moved;
 }
 
 QString FormatResultTime(double days)

@@ -1,11 +1,12 @@
-// The results store: the machine-wide place where every test taken leaves a
-// record and where the teacher's results window reads them. It offers the
-// few registry-like operations the test needs on keys written as
-// "SOFTWARE\RAVX\<name>", kept in an INI file through QSettings.
+// The results stores: where every test taken leaves a record and where the
+// teacher's results window and `ravx-run --results` read them.
 //
-// The file is machine-wide (every student of the lab must see the same
-// records), and falls back to the user's data folder when that cannot be
-// written, so a test can always be stored somewhere.
+// The embedded store keeps a machine's records in an INI file (machine-wide,
+// or the user's own when that cannot be written) through QSettings, with the
+// few registry-like operations the test needs on keys written as
+// "SOFTWARE\RAVX\<name>". A lab that names a PostgreSQL server in its
+// configuration keeps every machine's records in one database instead
+// (ServerResultStore.h); OpenResultStore picks the configured one.
 #pragma once
 
 #include <QByteArray>
@@ -41,6 +42,7 @@ inline constexpr const char* kValueData1 = "Data1";
 // kept and `error` tells which value failed.
 struct StoredEntry {
     QString group;
+    QString host;  // the machine the record was stored on
     std::optional<result::DecodedRecord> decoded;
     QString error;
 };
@@ -51,27 +53,57 @@ struct PurgeOutcome {
     QString error;           // the scan stopped here
 };
 
+// What the test, the results window and the teacher's commands need of a store.
 class ResultStore {
+public:
+    virtual ~ResultStore() = default;
+
+    // Where the records are, for the teacher: a file, or the server's
+    // address without its password.
+    virtual QString Location() const = 0;
+    // Empty while the store can be used; else the message to show.
+    virtual QString Problem() const = 0;
+    // Empty, or why the records shown are not those of the configured store
+    // (the machine's own while the lab's server is away).
+    virtual QString Notice() const { return {}; }
+
+    // Stores one test result under the student's name, followed by as many
+    // "~" as make the key new, and returns the key name used. Safe against
+    // other processes storing at the same moment. Throws StoreError with the
+    // text for the student when anything fails.
+    virtual QString StoreResult(const QString& name, const result::RecordValues& record) = 0;
+    // The stored key names, newest first.
+    virtual QStringList ResultNames() = 0;
+    virtual StoredEntry ReadResult(const QString& keyName) = 0;
+    // The record's four values as stored, to store them elsewhere unchanged;
+    // empty when one is missing or malformed.
+    virtual std::optional<result::RecordValues> ReadRecordValues(const QString& keyName) = 0;
+    virtual bool DeleteResult(const QString& keyName) = 0;
+    // Deletes the entries (in list order) that are old as seen on `today`;
+    // progress is called after each entry with the number done and whether
+    // that entry was old.
+    virtual PurgeOutcome PurgeOld(const QStringList& keyNames, const result::CivilTime& today,
+                                  const std::function<void(int done, bool old)>& progress = {}) = 0;
+};
+
+// The embedded store.
+class IniResultStore : public ResultStore {
 public:
     // The configured file (ConfiguredResults), else the machine-wide file,
     // or the user's one when that cannot be written.
-    ResultStore();
-    explicit ResultStore(const QString& path);
-    ~ResultStore();
-    ResultStore(const ResultStore&) = delete;
-    ResultStore& operator=(const ResultStore&) = delete;
+    IniResultStore();
+    explicit IniResultStore(const QString& path);
+    ~IniResultStore() override;
+    IniResultStore(const IniResultStore&) = delete;
+    IniResultStore& operator=(const IniResultStore&) = delete;
 
     static QString DefaultPath();
-    // The file a lab or a test names for the results: RAVX_RESULTS in the
-    // environment wins over "results = FILE" in /etc/ravx/ravx.conf. Empty
-    // when neither names a file (a "scheme://" address is not a file).
-    static QString ConfiguredResults();
-    // The value of "results = …" in the text of a ravx.conf: "#" starts a
-    // comment, blanks around the name and the value do not count.
-    static QString ResultsSetting(const QString& confText);
+    // The file a lab or a test names for the results (ConfiguredResults);
+    // empty when it names none (a "scheme://" address is not a file).
+    static QString ConfiguredResultsFile();
     QString FileName() const { return path_; }
-    // Empty while the store can be used; else the message to show.
-    QString Problem() const;
+    QString Location() const override { return path_; }
+    QString Problem() const override;
 
     // Registry-like operations; keys are backslash paths such as
     // "SOFTWARE\RAVX\Ученик". Writers return false when the file could not be
@@ -84,23 +116,13 @@ public:
     bool WriteBinary(const QString& key, const QString& name, const QByteArray& value);
     std::optional<QByteArray> ReadBinary(const QString& key, const QString& name);
 
-    // Stores one test result under the student's name, followed by as many
-    // "~" as make the key new, and returns the key name used. Safe against
-    // other processes storing at the same moment. Throws StoreError with the
-    // text for the student when anything fails.
-    QString StoreResult(const QString& name, const result::RecordValues& record);
-
-    // The stored key names, newest first.
-    QStringList ResultNames();
-    StoredEntry ReadResult(const QString& keyName);
-    // The record's four values as stored, to store them elsewhere unchanged;
-    // empty when one is missing or malformed.
-    std::optional<result::RecordValues> ReadRecordValues(const QString& keyName);
-    // Deletes the entries (in list order) that are old as seen on `today`;
-    // progress is called after each entry with the number done and whether
-    // that entry was old.
+    QString StoreResult(const QString& name, const result::RecordValues& record) override;
+    QStringList ResultNames() override;
+    StoredEntry ReadResult(const QString& keyName) override;
+    std::optional<result::RecordValues> ReadRecordValues(const QString& keyName) override;
+    bool DeleteResult(const QString& keyName) override;
     PurgeOutcome PurgeOld(const QStringList& keyNames, const result::CivilTime& today,
-                          const std::function<void(int done, bool old)>& progress = {});
+                          const std::function<void(int done, bool old)>& progress = {}) override;
 
 private:
     // The results live in QSettings groups; these work on group paths, the
@@ -122,6 +144,24 @@ private:
     QString path_;
     std::unique_ptr<QSettings> settings_;
 };
+
+// "results = …" as a lab or a test sets it: RAVX_RESULTS in the environment
+// wins over the line in /etc/ravx/ravx.conf; empty when neither sets it.
+QString ConfiguredResults();
+// The value of "results = …" in the text of a ravx.conf: "#" starts a
+// comment, blanks around the name and the value do not count.
+QString ResultsSetting(const QString& confText);
+
+// The configured store: the lab's server, or the embedded store's file.
+// `localPath` names the embedded file that stands in while a server is away
+// (empty: the default one).
+std::unique_ptr<ResultStore> OpenResultStore(const QString& localPath = {});
+
+// Moves every record of `from` into `to`, oldest first, each under its name
+// (the target adds "~" as it needs); a record leaves `from` only once `to`
+// holds it. Returns the number moved; throws StoreError naming the record
+// that stopped it, with the number moved before it.
+int MoveRecords(ResultStore& from, ResultStore& to);
 
 // "Date" as the results window shows it: the system's short date and long
 // time. Empty for a value that is no date.

@@ -30,13 +30,17 @@ if(TARGET ravx)
 endif()
 
 # ---- the results store ----------------------------------------------------------
-# Qt Core only, so it builds with RAVX_GUI=OFF for the tests and fuzzers too.
-find_package(Qt6 REQUIRED COMPONENTS Core)
+# Qt Core and SQL only, so it builds with RAVX_GUI=OFF for the tests and fuzzers too.
+# A lab's server is reached through Qt SQL's PostgreSQL driver, a plugin
+# loaded when first used (Debian: libqt6sql6-psql).
+find_package(Qt6 REQUIRED COMPONENTS Core Sql)
 add_library(ravx_store STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ResultStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultStore.h
+  ${CMAKE_CURRENT_LIST_DIR}/ServerResultStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ServerResultStore.h
 )
-target_link_libraries(ravx_store PUBLIC ravx_core Qt6::Core)
+target_link_libraries(ravx_store PUBLIC ravx_core Qt6::Core Qt6::Sql)
 # the teacher's results commands of ravx-run
 add_library(ravx_results_cli STATIC ${CMAKE_CURRENT_LIST_DIR}/../tools/ravx-run/Results.cpp)
 target_link_libraries(ravx_results_cli PUBLIC ravx_store)

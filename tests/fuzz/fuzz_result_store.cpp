@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         out.write(input);
     }
     {
-        ravx::ResultStore store(file);
+        ravx::IniResultStore store(file);
         const bool damaged = !store.Problem().isEmpty();
         const QStringList names = store.ResultNames();
         for (const QString& name : names) {

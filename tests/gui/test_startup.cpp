@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "mainwindow/Unit1.h"
@@ -101,7 +102,7 @@ private slots:
         QCOMPARE(student.verdict, QStringLiteral("Тест пройден успешно"));
         QVERIFY(student.settingsShown);
         QVERIFY(form.isVisible());
-        ResultStore store(storePath());
+        IniResultStore store(storePath());
         QVERIFY(store.ResultNames().contains(QStringLiteral("Ученик")));
     }
 
@@ -113,7 +114,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(student.verdict, QStringLiteral("Вы не справились с заданием"), 20000);
         QTRY_VERIFY(!form.isVisible());
         QVERIFY(!student.settingsShown);
-        ResultStore store(storePath());
+        IniResultStore store(storePath());
         QVERIFY(store.ResultNames().contains(QStringLiteral("Ученик~")));  // the second take
     }
 
@@ -129,8 +130,8 @@ private slots:
         onNextModal([&](QWidget* w) {
             auto* results = qobject_cast<TForm6*>(w);
             QVERIFY(results);
-            for (int i = 0; i < results->ListBox1->count(); ++i)
-                listed << results->ListBox1->item(i)->text();
+            for (int i = 0; i < results->ListBox1->topLevelItemCount(); ++i)
+                listed << results->ListBox1->topLevelItem(i)->text(0);
             storeShown = results->StoreL->toolTip();
             w->close();
         });

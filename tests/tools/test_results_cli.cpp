@@ -55,7 +55,7 @@ protected:
     {
         std::mt19937 random(7);
         QDir().mkpath(QString::fromStdString(dir.File("lab")));
-        ResultStore(QString::fromStdString(path))
+        IniResultStore(QString::fromStdString(path))
             .StoreResult(QString::fromUtf8(name), result::MakeRecord(days, group, c, random));
     }
 
@@ -112,7 +112,7 @@ TEST_F(ResultsCommand, ImportMovesEveryRecordOnce)
     Store("Иванов", "ЭВМ-21", {6, 5, 1}, today);
     const std::string other = dir.File("machine2.ini");
     {
-        ResultStore second(QString::fromStdString(other));
+        IniResultStore second(QString::fromStdString(other));
         std::mt19937 random(3);
         second.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(today - 1, "ЭВМ-22", {5, 4, 0}, random));
         second.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(today, "ЭВМ-22", {5, 5, 0}, random));
@@ -121,7 +121,7 @@ TEST_F(ResultsCommand, ImportMovesEveryRecordOnce)
     const Outcome moved = RunCommand({"--results-import", other});
     ASSERT_EQ(moved.status, 0) << moved.err;
     EXPECT_EQ(moved.out.rfind("moved 3 records", 0), 0u) << moved.out;
-    ResultStore store(QString::fromStdString(path));
+    IniResultStore store(QString::fromStdString(path));
     QStringList names = store.ResultNames();
     names.sort();
     EXPECT_EQ(names, (QStringList{QStringLiteral("Иванов"), QStringLiteral("Иванов~"), QStringLiteral("Иванов~~"),
@@ -131,7 +131,7 @@ TEST_F(ResultsCommand, ImportMovesEveryRecordOnce)
     for (const QString& n : names)
         good += store.ReadResult(n).decoded->counters.good;
     EXPECT_EQ(good, 5 + 4 + 5 + 1);
-    EXPECT_TRUE(ResultStore(QString::fromStdString(other)).ResultNames().isEmpty());
+    EXPECT_TRUE(IniResultStore(QString::fromStdString(other)).ResultNames().isEmpty());
     EXPECT_EQ(RunCommand({"--results-import", other}).out.rfind("moved 0 records", 0), 0u);
     // the store itself, or no file, is refused
     EXPECT_EQ(RunCommand({"--results-import", path}).status, 2);

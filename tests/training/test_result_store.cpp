@@ -33,12 +33,12 @@ QString Path(const filetest::TempDir& dir) { return QString::fromStdString(dir.F
 TEST(Store, ThreeTakesUnderOneName)
 {
     filetest::TempDir dir;
-    ResultStore store(Path(dir));
+    IniResultStore store(Path(dir));
     const QString name = QStringLiteral("Ученик");
     EXPECT_EQ(store.StoreResult(name, Values(5, 3, 0, "1")), name);
     EXPECT_EQ(store.StoreResult(name, Values(5, 2, 0, "1")), name + "~");
     EXPECT_EQ(store.StoreResult(name, Values(5, 4, 1, "1")), name + "~~");
-    const QStringList names = ResultStore(Path(dir)).ResultNames();
+    const QStringList names = IniResultStore(Path(dir)).ResultNames();
     EXPECT_EQ(names, (QStringList{name + "~~", name + "~", name}));
     for (const QString& n : names) {
         EXPECT_EQ(QString::fromStdString(result::DisplayName(n.toStdString())), name);
@@ -49,9 +49,9 @@ TEST(Store, RecordReadsBackInAnotherStoreObject)
 {
     filetest::TempDir dir;
     const auto values = Values(6, 4, 1, "Группа 3/2", 46086.75);
-    ResultStore(Path(dir)).StoreResult(QStringLiteral("Петров \\ 2 / 3%"), values);
+    IniResultStore(Path(dir)).StoreResult(QStringLiteral("Петров \\ 2 / 3%"), values);
 
-    ResultStore store(Path(dir));
+    IniResultStore store(Path(dir));
     ASSERT_EQ(store.ResultNames(), QStringList{QStringLiteral("Петров \\ 2 / 3%")});
     const StoredEntry entry = store.ReadResult(QStringLiteral("Петров \\ 2 / 3%"));
     ASSERT_TRUE(entry.decoded) << entry.error.toStdString();
@@ -70,7 +70,7 @@ TEST(Store, RecordReadsBackInAnotherStoreObject)
 TEST(Store, MissingOrWrongValuesKeepWhatWasReadBefore)
 {
     filetest::TempDir dir;
-    ResultStore store(Path(dir));
+    IniResultStore store(Path(dir));
     const QString key = QStringLiteral("SOFTWARE\\RAVX\\Сидоров");
     ASSERT_TRUE(store.WriteBinary(key, kValueData0, QByteArray(8, '\1')));
     StoredEntry entry = store.ReadResult(QStringLiteral("Сидоров"));
@@ -92,7 +92,7 @@ TEST(Store, MissingOrWrongValuesKeepWhatWasReadBefore)
 TEST(Store, PurgeDeletesOnlyOldRecords)
 {
     filetest::TempDir dir;
-    ResultStore store(Path(dir));
+    IniResultStore store(Path(dir));
     store.StoreResult("old", Values(5, 3, 0, "1", result::ToDays({2026, 3, 5, 10})));
     store.StoreResult("fresh", Values(5, 3, 0, "1", result::ToDays({2026, 3, 25, 10})));
     store.StoreResult("lastyear", Values(5, 3, 0, "1", result::ToDays({2025, 3, 30, 10})));
@@ -105,13 +105,13 @@ TEST(Store, PurgeDeletesOnlyOldRecords)
     EXPECT_EQ(outcome.deleted, 2);
     EXPECT_TRUE(outcome.metRecent);
     EXPECT_EQ(steps, (std::vector<std::pair<int, bool>>{{1, true}, {2, true}, {3, false}}));
-    EXPECT_EQ(ResultStore(Path(dir)).ResultNames(), QStringList{"fresh"});
+    EXPECT_EQ(IniResultStore(Path(dir)).ResultNames(), QStringList{"fresh"});
 }
 
 TEST(Store, RegistryLikeKeys)
 {
     filetest::TempDir dir;
-    ResultStore store(Path(dir));
+    IniResultStore store(Path(dir));
     const QString a = QStringLiteral("SOFTWARE\\RAVX\\a");
     EXPECT_FALSE(store.KeyExists(a));
     EXPECT_FALSE(store.DeleteKey(a));
@@ -122,7 +122,7 @@ TEST(Store, RegistryLikeKeys)
     EXPECT_EQ(store.ReadBinary(QStringLiteral("SOFTWARE\\RAVX\\b"), "Data0"), QByteArray("\0\1\2", 3));
     EXPECT_FALSE(store.ReadBinary(a, "Key"));  // a string is not binary
     EXPECT_TRUE(store.DeleteKey(a));
-    EXPECT_FALSE(ResultStore(Path(dir)).KeyExists(a));
+    EXPECT_FALSE(IniResultStore(Path(dir)).KeyExists(a));
 }
 
 TEST(Store, CorruptFileIsReportedAndKeptAsItIs)
@@ -135,7 +135,7 @@ TEST(Store, CorruptFileIsReportedAndKeptAsItIs)
     file.write(garbage);
     file.close();
 
-    ResultStore store(path);
+    IniResultStore store(path);
     EXPECT_FALSE(store.Problem().isEmpty());
     try {
         store.StoreResult("Ученик", Values(5, 3, 0, "1"));
@@ -152,7 +152,7 @@ TEST(Store, CorruptFileIsReportedAndKeptAsItIs)
 TEST(Store, UnwritableFolderFailsWithTheTextForTheStudent)
 {
     filetest::TempDir dir;
-    ResultStore store(QString::fromStdString(dir.File("no-such-folder/results.ini")));
+    IniResultStore store(QString::fromStdString(dir.File("no-such-folder/results.ini")));
     EXPECT_THROW(store.StoreResult("Ученик", Values(5, 3, 0, "1")), StoreError);
 }
 
@@ -163,14 +163,14 @@ TEST(Store, DefaultPathFallsBackToTheUsersDataFolder)
     const QByteArray configured = qgetenv("RAVX_RESULTS");
     qunsetenv("RAVX_RESULTS");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
-    const QString path = ResultStore::DefaultPath();
+    const QString path = IniResultStore::DefaultPath();
     const QString fallback = QString::fromStdString(dir.File("data/ravx/results.ini"));
     if (path == QLatin1String(kMachineWideResultsPath)) {
         // an installed lab machine: the shared file is the one to use
         EXPECT_TRUE(QFileInfo(QFileInfo(path).absolutePath()).isWritable());
     } else {
         EXPECT_EQ(path, fallback);
-        ResultStore store;
+        IniResultStore store;
         EXPECT_EQ(store.FileName(), fallback);
         EXPECT_EQ(store.StoreResult("Ученик", Values(5, 3, 0, "1")), "Ученик");
         EXPECT_TRUE(QFile::exists(fallback));
@@ -188,15 +188,15 @@ TEST(Store, TheConfiguredFileWins)
     const QByteArray saved = qgetenv("RAVX_RESULTS");
     const QString own = QString::fromStdString(dir.File("own/results.ini"));
     qputenv("RAVX_RESULTS", own.toUtf8());
-    EXPECT_EQ(ResultStore::DefaultPath(), own);
+    EXPECT_EQ(IniResultStore::DefaultPath(), own);
     {
-        ResultStore store;
+        IniResultStore store;
         EXPECT_EQ(store.FileName(), own);
         EXPECT_EQ(store.StoreResult("Ученик", Values(5, 3, 0, "1")), "Ученик");
     }
     EXPECT_TRUE(QFile::exists(own));
     qputenv("RAVX_RESULTS", "postgresql://lab/results");  // a server is no file
-    EXPECT_NE(ResultStore::DefaultPath(), QStringLiteral("postgresql://lab/results"));
+    EXPECT_NE(IniResultStore::DefaultPath(), QStringLiteral("postgresql://lab/results"));
     if (saved.isNull())
         qunsetenv("RAVX_RESULTS");
     else
@@ -210,12 +210,12 @@ TEST(Store, TheConfiguredFileWins)
         {"", ""},
     };
     for (const auto& [text, value] : confs)
-        EXPECT_EQ(ResultStore::ResultsSetting(QString::fromUtf8(text)), QString::fromUtf8(value)) << text;
+        EXPECT_EQ(ResultsSetting(QString::fromUtf8(text)), QString::fromUtf8(value)) << text;
 }
 
 int RunChild(const char* path, int id)
 {
-    ResultStore store(QString::fromUtf8(path));
+    IniResultStore store(QString::fromUtf8(path));
     for (int n = 0; n < kRecordsPerChild; ++n) {
         const std::string group = std::to_string(id) + "-" + std::to_string(n);
         store.StoreResult(QStringLiteral("Студент"),
@@ -244,7 +244,7 @@ TEST(Store, ProcessesStoringAtOnceLoseAndMixNothing)
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     }
-    ResultStore store(QString::fromStdString(path));
+    IniResultStore store(QString::fromStdString(path));
     const QStringList names = store.ResultNames();
     ASSERT_EQ(names.size(), kChildren * kRecordsPerChild);
     std::set<std::string> groups;

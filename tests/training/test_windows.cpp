@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 #include <fstream>
 #include <functional>
@@ -146,7 +148,7 @@ void WindowsTest::questionLayoutFollowsTheAnswerCount()
 void WindowsTest::missingDataIsRefusedAndAMissingBankLetsTheStudentIn()
 {
     filetest::TempDir dir;
-    ResultStore store(QString::fromStdString(dir.File("results.ini")));
+    IniResultStore store(QString::fromStdString(dir.File("results.ini")));
     QStringList refusals;
     QString noQuestions;
     whenModal(isEntry, [&](QWidget* w) {
@@ -194,7 +196,7 @@ void WindowsTest::missingDataIsRefusedAndAMissingBankLetsTheStudentIn()
 void WindowsTest::aStudentWhoTicksTheRightAnswersPasses()
 {
     filetest::TempDir dir;
-    ResultStore store(QString::fromStdString(dir.File("results.ini")));
+    IniResultStore store(QString::fromStdString(dir.File("results.ini")));
     QStringList asked;
     QString verdict;
     QString good;
@@ -260,7 +262,7 @@ void WindowsTest::aStudentWhoTicksTheRightAnswersPasses()
 void WindowsTest::escapeAndCloseLeaveTheTestWindowUp()
 {
     filetest::TempDir dir;
-    ResultStore store(QString::fromStdString(dir.File("results.ini")));
+    IniResultStore store(QString::fromStdString(dir.File("results.ini")));
     auto tryToLeave = [&](QWidget* w, const char* where) {
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY2(w->isVisible() && QApplication::activeModalWidget() == w, where);
@@ -310,7 +312,7 @@ void WindowsTest::escapeAndCloseLeaveTheTestWindowUp()
 void WindowsTest::resultsWindowShowsAndPurges()
 {
     filetest::TempDir dir;
-    ResultStore store(QString::fromStdString(dir.File("results.ini")));
+    IniResultStore store(QString::fromStdString(dir.File("results.ini")));
     std::mt19937 random(8);
     const result::CivilTime today = Today();
     result::CivilTime lastYear = today;
@@ -318,7 +320,7 @@ void WindowsTest::resultsWindowShowsAndPurges()
     store.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(result::ToDays(lastYear), "1", {5, 2, 0}, random));
     store.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(NowAsDays(), "4", {6, 5, 1}, random));
 
-    QStringList shown;
+    QStringList shown, hosts;
     QString itog;
     QString good;
     QString bad;
@@ -326,8 +328,9 @@ void WindowsTest::resultsWindowShowsAndPurges()
     whenModal([](QWidget* w) { return qobject_cast<TForm6*>(w) != nullptr; },
               [&](QWidget* w) {
                   auto* form = static_cast<TForm6*>(w);
-                  for (int i = 0; i < form->ListBox1->count(); ++i) {
-                      shown << form->ListBox1->item(i)->text();
+                  for (int i = 0; i < form->ListBox1->topLevelItemCount(); ++i) {
+                      shown << form->ListBox1->topLevelItem(i)->text(0);
+                      hosts << form->ListBox1->topLevelItem(i)->text(1);
                   }
                   itog = form->Itog->text();
                   good = form->GoodA->text();
@@ -338,12 +341,14 @@ void WindowsTest::resultsWindowShowsAndPurges()
               });
     ShowTestResults(nullptr, store, 1, 1, QStringLiteral("2A"), 0);
     QCOMPARE(shown, (QStringList{QStringLiteral("Иванов"), QStringLiteral("Иванов")}));
+    // the embedded store holds this machine's records
+    QCOMPARE(hosts, QStringList(2, QSysInfo::machineHostName()));
     // the newest first: "Иванов~", taken today
     QCOMPARE(itog, QStringLiteral("Тест пройден"));
     QCOMPARE(good, QStringLiteral("5 (83%)"));
     QCOMPARE(bad, QStringLiteral("1 (16%)"));
     QCOMPARE(checksum, QStringLiteral("1 1 2A 0"));
-    QCOMPARE(ResultStore(store.FileName()).ResultNames(), QStringList{QStringLiteral("Иванов~")});
+    QCOMPARE(IniResultStore(store.FileName()).ResultNames(), QStringList{QStringLiteral("Иванов~")});
 }
 
 // The numbers of the student shown before must not stand beside a name whose
@@ -351,7 +356,7 @@ void WindowsTest::resultsWindowShowsAndPurges()
 void WindowsTest::anUnreadableEntryShowsNoNumbersAndNoMessage()
 {
     filetest::TempDir dir;
-    ResultStore store(QString::fromStdString(dir.File("results.ini")));
+    IniResultStore store(QString::fromStdString(dir.File("results.ini")));
     std::mt19937 random(9);
     store.StoreResult(QStringLiteral("Иванов"), result::MakeRecord(NowAsDays(), "4", {6, 5, 1}, random));
     QVERIFY(store.WriteBinary(QStringLiteral("SOFTWARE\\RAVX\\Сидоров"), kValueData0, QByteArray(8, '\1')));
@@ -361,12 +366,13 @@ void WindowsTest::anUnreadableEntryShowsNoNumbersAndNoMessage()
     whenModal([](QWidget* w) { return qobject_cast<TForm6*>(w) != nullptr; },
               [&](QWidget* w) {
                   auto* form = static_cast<TForm6*>(w);
-                  for (int i = 0; i < form->ListBox1->count(); ++i) {
-                      form->ListBox1->setCurrentRow(i);
+                  for (int i = 0; i < form->ListBox1->topLevelItemCount(); ++i) {
+                      QTreeWidgetItem* item = form->ListBox1->topLevelItem(i);
+                      form->ListBox1->setCurrentItem(item);
                       QTest::qWait(kPollMs);
                       onlyTheWindow = onlyTheWindow && QApplication::activeModalWidget() == form;
-                      itogs << form->ListBox1->item(i)->text() + QLatin1Char('=') + form->Itog->text();
-                      tips << form->ListBox1->item(i)->toolTip();
+                      itogs << item->text(0) + QLatin1Char('=') + form->Itog->text();
+                      tips << item->toolTip(0);
                   }
                   form->reject();
               });

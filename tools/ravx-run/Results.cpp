@@ -1,7 +1,6 @@
 #include "tools/ravx-run/Results.h"
 
 #include <QFileInfo>
-#include <QSysInfo>
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
@@ -50,37 +49,27 @@ int Fail(std::ostream& err, const std::string& line)
     return kExitError;
 }
 
-// Moves every record of the store file `from` into `to`, oldest first, each
-// under its name (the target adds "~" as it needs); a record is deleted from
-// `from` only once it is stored, so a second run moves nothing twice.
+// Moves every record of the store file `from` into `to` (MoveRecords): a
+// second run after a broken one moves nothing twice.
 int Import(const std::string& from, ResultStore& to, std::ostream& out, std::ostream& err)
 {
     const QFileInfo source(QString::fromStdString(from));
     if (!source.isFile())
         return Fail(err, "cannot read " + from);
-    if (source.canonicalFilePath() == QFileInfo(to.FileName()).canonicalFilePath())
+    if (source.canonicalFilePath() == QFileInfo(to.Location()).canonicalFilePath())
         return Fail(err, from + " is the store itself");
-    ResultStore store(source.absoluteFilePath());
+    IniResultStore store(source.absoluteFilePath());
     if (const QString problem = store.Problem(); !problem.isEmpty())
         return Fail(err, problem.toStdString());
-    QStringList names = store.ResultNames();
-    std::reverse(names.begin(), names.end());
     int moved = 0;
-    for (const QString& name : names) {
-        const auto record = store.ReadRecordValues(name);
-        if (!record)
-            return Fail(err, "the record " + name.toStdString() + " of " + from + " cannot be read; moved " +
-                                 std::to_string(moved));
-        try {
-            to.StoreResult(QString::fromStdString(result::DisplayName(name.toStdString())), *record);
-        } catch (const StoreError& e) {
-            return Fail(err, std::string(e.what()) + "; moved " + std::to_string(moved));
-        }
-        if (!store.DeleteKey(QString::fromLatin1(kResultsRoot) + name))
-            return Fail(err, "the record " + name.toStdString() + " was copied but stays in " + from);
-        ++moved;
+    try {
+        moved = MoveRecords(store, to);
+    } catch (const StoreError& e) {
+        return Fail(err, e.what());
     }
-    out << "moved " << moved << " records from " << from << " to " << to.FileName().toStdString() << "\n";
+    if (const QString notice = to.Notice(); !notice.isEmpty())  // the server went away meanwhile
+        return Fail(err, notice.toStdString());
+    out << "moved " << moved << " records from " << from << " to " << to.Location().toStdString() << "\n";
     return kExitOk;
 }
 
@@ -115,31 +104,35 @@ int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (!list && !csv.empty())
         return Fail(err, "--csv goes with --results");
 
-    ResultStore store;
+    // the teacher asks for the configured store: its stand-in will not do
+    const std::unique_ptr<ResultStore> opened = OpenResultStore();
+    ResultStore& store = *opened;
+    if (const QString notice = store.Notice(); !notice.isEmpty())
+        return Fail(err, notice.toStdString());
     if (const QString problem = store.Problem(); !problem.isEmpty())
         return Fail(err, problem.toStdString());
     if (!importFrom.empty())
         return Import(importFrom, store, out, err);
     const QStringList names = store.ResultNames();
+    if (const QString notice = store.Notice(); !notice.isEmpty())
+        return Fail(err, notice.toStdString());
 
     if (purge) {
         const PurgeOutcome outcome = store.PurgeOld(names, Today());
         if (!outcome.error.isEmpty())
             return Fail(err, outcome.error.toStdString());
         out << "deleted " << outcome.deleted << " of " << names.size() << " records from "
-            << store.FileName().toStdString() << "\n";
+            << store.Location().toStdString() << "\n";
         return kExitOk;
     }
 
-    // the embedded store holds this machine's records only
-    const std::string host = QSysInfo::machineHostName().toStdString();
     std::vector<Row> rows;
     for (const QString& key : names) {
         const StoredEntry entry = store.ReadResult(key);
         Row row;
         row.name = result::DisplayName(key.toStdString());
         row.group = entry.group.toStdString();
-        row.host = host;
+        row.host = entry.host.toStdString();
         if (entry.decoded) {
             const result::Counters& c = entry.decoded->counters;
             row.time = IsoTime(entry.decoded->days);
@@ -152,6 +145,8 @@ int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, s
         }
         rows.push_back(row);
     }
+    if (const QString notice = store.Notice(); !notice.isEmpty())  // lost while reading
+        return Fail(err, notice.toStdString());
     out << "name\tgroup\ttime\ttotal\tgood\tbad\tverdict\thost\n";
     for (const Row& r : rows)
         out << Cell(r.name) << '\t' << Cell(r.group) << '\t' << r.time << '\t' << r.total << '\t' << r.good << '\t'

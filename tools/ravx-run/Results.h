@@ -1,14 +1,16 @@
 // The teacher's look at the test results from the command line, on the store
-// the application itself uses (RAVX_RESULTS, /etc/ravx/ravx.conf, then the
-// machine-wide or the user's file):
+// the application itself uses (RAVX_RESULTS, else /etc/ravx/ravx.conf: the
+// lab's PostgreSQL server or a file; else the machine-wide or the user's
+// file):
 //
 //   ravx-run --results [--csv FILE]   one line per record, newest first
 //   ravx-run --results-purge          deletes the records older than ten days
-//   ravx-run --results-import FILE.ini  moves the records of another store
-//                                     file (another machine's) into this one
+//   ravx-run --results-import FILE.ini  moves the records of an embedded
+//                                     store file into this store
 //
 // Exit status 0, or 2 with one line on stderr for a bad option or a store
-// that cannot be read or written.
+// that cannot be reached, read or written (a server's local stand-in is not
+// used here: the teacher asked for the lab's records).
 #pragma once
 
 #include <iosfwd>

@@ -1,4 +1,5 @@
 // ravx-run: runs a program headless for teachers, tests and benchmarks.
+#include <QCoreApplication>
 #include <filesystem>
 #include <iostream>
 
@@ -16,8 +17,10 @@ int main(int argc, char** argv)
         const auto folder = ec ? std::filesystem::path(argv[0]).parent_path() : self.parent_path();
         return ravx::RunCheckCommand(args, (folder / "ravx.zad").string(), std::cout, std::cerr);
     }
-    if (ravx::IsResultsCommand(args))
+    if (ravx::IsResultsCommand(args)) {
+        const QCoreApplication app(argc, argv);  // Qt SQL loads its drivers through it
         return ravx::RunResultsCommand(args, std::cout, std::cerr);
+    }
     try {
         const ravx::RunOptions options = ravx::ParseRunOptions(args);
         ravx::Runner runner(options);
