@@ -152,10 +152,11 @@ QString ConfiguredResults();
 // comment, blanks around the name and the value do not count.
 QString ResultsSetting(const QString& confText);
 
-// The configured store: the lab's server, or the embedded store's file.
-// `localPath` names the embedded file that stands in while a server is away
-// (empty: the default one).
-std::unique_ptr<ResultStore> OpenResultStore(const QString& localPath = {});
+// The configured store: the lab's server, or the embedded store's file. While
+// a server is away the embedded store's default file stands in for a test's
+// records (LocalFile); the teacher's commands ask for the server or nothing.
+enum class ServerStandIn { LocalFile, None };
+std::unique_ptr<ResultStore> OpenResultStore(ServerStandIn standIn = ServerStandIn::LocalFile);
 
 // Moves every record of `from` into `to`, oldest first, each under its name
 // (the target adds "~" as it needs); a record leaves `from` only once `to`

@@ -198,7 +198,7 @@ ServerResultStore::ServerResultStore(const QString& url, std::unique_ptr<IniResu
     if (!Connect())
         return;
     // the records that waited here while the server was away
-    if (local_->Problem().isEmpty() && !local_->ResultNames().isEmpty()) {
+    if (local_ && local_->Problem().isEmpty() && !local_->ResultNames().isEmpty()) {
         try {
             moved_ = MoveRecords(*local_, *this);
         } catch (const StoreError& e) {
@@ -246,14 +246,19 @@ bool ServerResultStore::EnsureTable()
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
     // a role that may only insert and read finds the table made already
-    if (q.exec(QStringLiteral("SELECT to_regclass('ravx_results') IS NOT NULL")) && q.next() && q.value(0).toBool())
+    const auto exists = [&q] {
+        return q.exec(QStringLiteral("SELECT to_regclass('ravx_results') IS NOT NULL")) && q.next() &&
+               q.value(0).toBool();
+    };
+    if (exists())
         return true;
     // two machines starting at once must not both create it
     const bool made = db.transaction() && q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kLockSpace)) &&
-                      q.exec(QLatin1String(kCreateTable)) && db.commit();
+                      (exists() || q.exec(QLatin1String(kCreateTable))) && db.commit();
     if (!made) {
         const QString why = Failure(QStringLiteral("таблица результатов не создана"));
-        db.rollback();
+        if (db.isOpen())
+            db.rollback();
         GoOffline(why);
     }
     return made;
@@ -272,13 +277,25 @@ QString ServerResultStore::Failure(const QString& what) const
     return QStringLiteral("%1 (%2): %3").arg(what, address_.shown, OneLine(e.databaseText() + QLatin1Char(' ') + e.driverText()));
 }
 
-QString ServerResultStore::Location() const { return offline_.isEmpty() ? address_.shown : local_->Location(); }
+QString ServerResultStore::Location() const
+{
+    return offline_.isEmpty() || !local_ ? address_.shown : local_->Location();
+}
 
-QString ServerResultStore::Problem() const { return offline_.isEmpty() ? QString() : local_->Problem(); }
+QString ServerResultStore::Problem() const { return offline_.isEmpty() || !local_ ? QString() : local_->Problem(); }
 
 QString ServerResultStore::Notice() const
 {
-    return offline_.isEmpty() ? QString() : QStringLiteral("Показаны записи этого компьютера: ") + offline_;
+    if (offline_.isEmpty())
+        return {};
+    return local_ ? QStringLiteral("Показаны записи этого компьютера: ") + offline_ : offline_;
+}
+
+IniResultStore* ServerResultStore::StandIn()
+{
+    if (!local_ && !offline_.isEmpty())
+        throw StoreError(offline_.toStdString());
+    return local_.get();
 }
 
 std::optional<QString> ServerResultStore::Insert(const QString& name, const result::RecordValues& record)
@@ -288,8 +305,10 @@ std::optional<QString> ServerResultStore::Insert(const QString& name, const resu
     const QString id = RecordId(base, record);
     QSqlQuery q(db);
     const auto failed = [&](const char* what) -> std::optional<QString> {
-        GoOffline(Failure(QString::fromUtf8(what)));
-        db.rollback();
+        const QString why = Failure(QString::fromUtf8(what));
+        if (db.isOpen())
+            db.rollback();
+        GoOffline(why);
         return std::nullopt;
     };
     // Choosing the free name and taking it is one step for every machine
@@ -342,21 +361,21 @@ QString ServerResultStore::StoreResult(const QString& name, const result::Record
         throw StoreError(result::kStoreFailedText);
     // the server may be back since the store was opened, or gone since
     if ((!offline_.isEmpty() && !Connect()) || !QSqlDatabase::database(connection_, false).isOpen())
-        return local_->StoreResult(name, record);
+        return StandIn()->StoreResult(name, record);
     if (const auto key = Insert(name, record))
         return *key;
-    return local_->StoreResult(name, record);  // nothing is lost
+    return StandIn()->StoreResult(name, record);  // nothing is lost
 }
 
 QStringList ServerResultStore::ResultNames()
 {
     if (!offline_.isEmpty())
-        return local_->ResultNames();
+        return local_ ? local_->ResultNames() : QStringList();
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT %1 FROM ravx_results ORDER BY seq DESC").arg(QLatin1String(kColumns)))) {
         GoOffline(Failure(QStringLiteral("записи не прочитаны")));
-        return local_->ResultNames();
+        return local_ ? local_->ResultNames() : QStringList();
     }
     rows_.clear();
     QStringList names;
@@ -395,7 +414,7 @@ std::optional<ServerResultStore::Row> ServerResultStore::Fetch(const QString& ke
 
 StoredEntry ServerResultStore::ReadResult(const QString& keyName)
 {
-    if (!offline_.isEmpty())
+    if (!offline_.isEmpty() && local_)
         return local_->ReadResult(keyName);
     StoredEntry entry;
     const auto row = Fetch(keyName);
@@ -416,7 +435,7 @@ StoredEntry ServerResultStore::ReadResult(const QString& keyName)
 std::optional<result::RecordValues> ServerResultStore::ReadRecordValues(const QString& keyName)
 {
     if (!offline_.isEmpty())
-        return local_->ReadRecordValues(keyName);
+        return local_ ? local_->ReadRecordValues(keyName) : std::nullopt;
     const auto row = Fetch(keyName);
     if (!row || !row->complete)
         return std::nullopt;
@@ -426,7 +445,7 @@ std::optional<result::RecordValues> ServerResultStore::ReadRecordValues(const QS
 bool ServerResultStore::DeleteResult(const QString& keyName)
 {
     if (!offline_.isEmpty())
-        return local_->DeleteResult(keyName);
+        return local_ && local_->DeleteResult(keyName);
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.prepare(QStringLiteral("DELETE FROM ravx_results WHERE name = ?"));
     q.addBindValue(keyName);
@@ -441,9 +460,13 @@ bool ServerResultStore::DeleteResult(const QString& keyName)
 PurgeOutcome ServerResultStore::PurgeOld(const QStringList& keyNames, const result::CivilTime& today,
                                          const std::function<void(int, bool)>& progress)
 {
-    if (!offline_.isEmpty())
-        return local_->PurgeOld(keyNames, today, progress);
     PurgeOutcome outcome;
+    if (!offline_.isEmpty()) {
+        if (local_)
+            return local_->PurgeOld(keyNames, today, progress);
+        outcome.error = offline_;
+        return outcome;
+    }
     int done = 0;
     for (const QString& keyName : keyNames) {
         const auto row = Fetch(keyName);
@@ -473,12 +496,14 @@ PurgeOutcome ServerResultStore::PurgeOld(const QStringList& keyNames, const resu
     return outcome;
 }
 
-std::unique_ptr<ResultStore> OpenResultStore(const QString& localPath)
+std::unique_ptr<ResultStore> OpenResultStore(ServerStandIn standIn)
 {
     const QString configured = ConfiguredResults();
-    auto local = std::make_unique<IniResultStore>(localPath.isEmpty() ? IniResultStore::DefaultPath() : localPath);
     if (!configured.contains(QLatin1String("://")))
-        return local;
+        return std::make_unique<IniResultStore>(IniResultStore::DefaultPath());
+    // the embedded store's own file, as if nothing were configured
+    auto local = standIn == ServerStandIn::LocalFile ? std::make_unique<IniResultStore>(IniResultStore::DefaultPath())
+                                                     : nullptr;
     return std::make_unique<ServerResultStore>(configured, std::move(local));
 }
 

@@ -39,7 +39,9 @@ ServerAddress ParseServerAddress(const QString& url);
 
 class ServerResultStore : public ResultStore {
 public:
-    // Connects at once; `local` stands in while the server is away.
+    // Connects at once; `local` stands in while the server is away. Without
+    // it, nothing stands in: storing fails with the reason and reading finds
+    // nothing, the reason being Notice.
     ServerResultStore(const QString& url, std::unique_ptr<IniResultStore> local);
     ~ServerResultStore() override;
     ServerResultStore(const ServerResultStore&) = delete;
@@ -68,6 +70,9 @@ private:
         bool complete = false;  // every value had its size
     };
     bool Connect();
+    // The local store while the server is away; throws StoreError when none
+    // stands in.
+    IniResultStore* StandIn();
     bool EnsureTable();
     void GoOffline(const QString& why);
     // Why the last statement failed, as the teacher reads it.

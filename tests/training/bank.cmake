@@ -31,6 +31,14 @@ target_include_directories(test_store PRIVATE ${PROJECT_SOURCE_DIR})
 add_test(NAME store COMMAND test_store)
 set_tests_properties(store PROPERTIES TIMEOUT 120)
 
+# The lab's results on a PostgreSQL server that the test starts itself
+# (initdb in a temporary folder; tools/dev.sh installs the server).
+add_executable(test_server_store ${CMAKE_CURRENT_LIST_DIR}/test_server_store.cpp ${CMAKE_CURRENT_LIST_DIR}/TempServer.h)
+target_link_libraries(test_server_store PRIVATE ravx_results_cli GTest::gtest)
+target_include_directories(test_server_store PRIVATE ${PROJECT_SOURCE_DIR})
+add_test(NAME server_store COMMAND test_server_store)
+set_tests_properties(server_store PROPERTIES TIMEOUT 300)
+
 # The test and results windows, driven with Qt Test on the offscreen platform.
 if(TARGET ravx_gui)
   find_package(Qt6 REQUIRED COMPONENTS Test)

@@ -105,7 +105,7 @@ int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, s
         return Fail(err, "--csv goes with --results");
 
     // the teacher asks for the configured store: its stand-in will not do
-    const std::unique_ptr<ResultStore> opened = OpenResultStore();
+    const std::unique_ptr<ResultStore> opened = OpenResultStore(ServerStandIn::None);
     ResultStore& store = *opened;
     if (const QString notice = store.Notice(); !notice.isEmpty())
         return Fail(err, notice.toStdString());
