@@ -20,6 +20,8 @@
 #include "training/Quest.h"
 #include "training/Result.h"
 #include "training/ResultStore.h"
+#include "training/ServerResultStore.h"
+#include "training/Verdict.h"
 
 using namespace ravx;
 
@@ -111,6 +113,7 @@ private slots:
     void escapeAndCloseLeaveTheTestWindowUp();
     void resultsWindowShowsAndPurges();
     void anUnreadableEntryShowsNoNumbersAndNoMessage();
+    void withTheServerAwayTheWindowSaysWhatItShows();
 };
 
 void WindowsTest::questionLayoutFollowsTheAnswerCount()
@@ -381,6 +384,43 @@ void WindowsTest::anUnreadableEntryShowsNoNumbersAndNoMessage()
     QVERIFY2(itogs.contains(QStringLiteral("Иванов=Тест пройден")), qPrintable(itogs.join(';')));
     QVERIFY2(itogs.contains(QStringLiteral("Сидоров=")), qPrintable(itogs.join(';')));
     QVERIFY2(tips.join(';').contains(QStringLiteral("Failed to get data")), qPrintable(tips.join(';')));
+}
+
+// A lab's server that cannot be reached: the test's record is kept in the
+// machine's file, and the window shows that file, saying so in red with the
+// reason on hover, not in a message box.
+void WindowsTest::withTheServerAwayTheWindowSaysWhatItShows()
+{
+    filetest::TempDir dir;
+    const QString local = QString::fromStdString(dir.File("results.ini"));
+    ServerResultStore store(QStringLiteral("postgresql://ravx@/lab?host=") + QString::fromStdString(dir.File("no-server")),
+                            std::make_unique<IniResultStore>(local));
+    std::mt19937 random(9);
+    QCOMPARE(store.StoreResult(QStringLiteral("Студент"), result::MakeRecord(NowAsDays(), "4", {6, 5, 1}, random)),
+             QStringLiteral("Студент"));
+    QCOMPARE(IniResultStore(local).ResultNames(), QStringList{QStringLiteral("Студент")});
+
+    QString line, tip, itog;
+    QColor colour;
+    bool onlyTheWindow = true;
+    whenModal([](QWidget* w) { return qobject_cast<TForm6*>(w) != nullptr; },
+              [&](QWidget* w) {
+                  auto* form = static_cast<TForm6*>(w);
+                  QTest::qWait(kPollMs);
+                  onlyTheWindow = QApplication::activeModalWidget() == form;
+                  line = form->StoreL->text();
+                  tip = form->StoreL->toolTip();
+                  colour = form->StoreL->palette().color(QPalette::WindowText);
+                  itog = form->Itog->text();
+                  saveShot(form, "results-local.png");
+                  form->reject();
+              });
+    ShowTestResults(nullptr, store, 1, 1, QStringLiteral("2A"), 0);
+    QVERIFY(onlyTheWindow);
+    QVERIFY2(line.startsWith(QStringLiteral("Сервер недоступен, показан файл этого компьютера:")), qPrintable(line));
+    QVERIFY2(tip.startsWith(local) && tip.contains(QStringLiteral("недоступен")), qPrintable(tip));
+    QCOMPARE(colour, QColor(kFailedColour));
+    QCOMPARE(itog, QStringLiteral("Тест пройден"));
 }
 
 QTEST_MAIN(WindowsTest)
