@@ -2,7 +2,6 @@
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
-#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,6 +10,7 @@
 #include <QVariant>
 #include <QtGlobal>
 #include <cstring>
+#include <set>
 
 namespace ravx {
 
@@ -332,11 +332,11 @@ std::optional<QString> ServerResultStore::Insert(const QString& name, const resu
     q.addBindValue(base);
     if (!q.exec())
         return failed("имена не прочитаны");
-    QSet<QString> taken;
+    std::set<QString> taken;
     while (q.next())
         taken.insert(q.value(0).toString());
     QString key = name;
-    while (taken.contains(key))
+    while (taken.count(key) != 0)
         key += QLatin1Char(result::kRepeatMark);
     q.prepare(QStringLiteral("INSERT INTO ravx_results (name, record_id, student_group, date_value, data0, data1, host) "
                              "VALUES (?, ?, ?, ?, ?, ?, ?)"));
@@ -386,15 +386,15 @@ QStringList ServerResultStore::ResultNames()
                        ToValue8(q.value(4), row.values.data1);
         row.host = q.value(5).toString();
         names << q.value(0).toString();
-        rows_.insert(names.back(), row);
+        rows_.insert_or_assign(names.back(), row);
     }
     return names;
 }
 
 std::optional<ServerResultStore::Row> ServerResultStore::Fetch(const QString& keyName)
 {
-    if (const auto it = rows_.constFind(keyName); it != rows_.constEnd())
-        return *it;
+    if (const auto it = rows_.find(keyName); it != rows_.end())
+        return it->second;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.prepare(QStringLiteral("SELECT %1 FROM ravx_results WHERE name = ?").arg(QLatin1String(kColumns)));
     q.addBindValue(keyName);
@@ -453,7 +453,7 @@ bool ServerResultStore::DeleteResult(const QString& keyName)
         GoOffline(Failure(QStringLiteral("запись не удалена")));
         return false;
     }
-    rows_.remove(keyName);
+    rows_.erase(keyName);
     return q.numRowsAffected() == 1;
 }
 

@@ -11,9 +11,9 @@
 // repeated).
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 
 #include "training/ResultStore.h"
@@ -85,7 +85,7 @@ private:
     std::unique_ptr<IniResultStore> local_;
     QString offline_;
     int moved_ = 0;
-    QHash<QString, Row> rows_;  // read by the last ResultNames
+    std::map<QString, Row> rows_;  // read by the last ResultNames
 };
 
 }  // namespace ravx
