@@ -380,13 +380,8 @@ QStringList ServerResultStore::ResultNames()
     rows_.clear();
     QStringList names;
     while (q.next()) {
-        Row row;
-        row.values.group = q.value(1).toString().toStdString();
-        row.complete = ToValue8(q.value(2), row.values.date) && ToValue8(q.value(3), row.values.data0) &&
-                       ToValue8(q.value(4), row.values.data1);
-        row.host = q.value(5).toString();
         names << q.value(0).toString();
-        rows_.insert_or_assign(names.back(), row);
+        rows_.insert_or_assign(names.back(), RowOf(q));
     }
     return names;
 }
@@ -404,6 +399,12 @@ std::optional<ServerResultStore::Row> ServerResultStore::Fetch(const QString& ke
     }
     if (!q.next())
         return std::nullopt;
+    return RowOf(q);
+}
+
+// A row read with kColumns.
+ServerResultStore::Row ServerResultStore::RowOf(const QSqlQuery& q)
+{
     Row row;
     row.values.group = q.value(1).toString().toStdString();
     row.complete = ToValue8(q.value(2), row.values.date) && ToValue8(q.value(3), row.values.data0) &&

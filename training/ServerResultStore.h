@@ -18,6 +18,8 @@
 
 #include "training/ResultStore.h"
 
+class QSqlQuery;
+
 namespace ravx {
 
 // The parts of a server address that the driver takes.
@@ -79,6 +81,7 @@ private:
     QString Failure(const QString& what) const;
     std::optional<QString> Insert(const QString& name, const result::RecordValues& record);
     std::optional<Row> Fetch(const QString& keyName);
+    static Row RowOf(const QSqlQuery& q);
 
     ServerAddress address_;
     QString connection_;

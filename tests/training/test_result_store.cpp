@@ -1,9 +1,6 @@
 // The results store. Has its own main: run with "--store-child FILE ID" it is
 // one of the processes of the concurrency test instead.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -12,6 +9,7 @@
 #include <vector>
 
 #include "tests/mainwindow/TempDir.h"
+#include "tests/training/Children.h"
 #include "training/ResultStore.h"
 
 namespace ravx {
@@ -228,22 +226,9 @@ TEST(Store, ProcessesStoringAtOnceLoseAndMixNothing)
 {
     filetest::TempDir dir;
     const std::string path = dir.File("results.ini");
-    std::vector<pid_t> children;
-    for (int id = 1; id <= kChildren; ++id) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            const std::string idText = std::to_string(id);
-            execl(gSelf, gSelf, kChildFlag, path.c_str(), idText.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
+    ASSERT_TRUE(childtest::RunChildren(gSelf, kChildren, [&path](int id) {
+        return std::vector<std::string>{kChildFlag, path, std::to_string(id)};
+    }));
     IniResultStore store(QString::fromStdString(path));
     const QStringList names = store.ResultNames();
     ASSERT_EQ(names.size(), kChildren * kRecordsPerChild);

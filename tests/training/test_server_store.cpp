@@ -4,9 +4,6 @@
 // "--server-child URL LOCAL ID" it is one of the machines of the concurrency
 // test instead.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -19,6 +16,7 @@
 #include <sstream>
 
 #include "tests/mainwindow/TempDir.h"
+#include "tests/training/Children.h"
 #include "tests/training/TempServer.h"
 #include "tools/ravx-run/Results.h"
 #include "training/ServerResultStore.h"
@@ -152,24 +150,10 @@ TEST(ServerStore, EightMachinesStoringAtOnceLoseAndMixNothing)
     const QString url = FreshDatabase();
     QElapsedTimer clock;
     clock.start();
-    std::vector<pid_t> children;
-    for (int id = 1; id <= kMachines; ++id) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            const std::string idText = std::to_string(id);
-            const std::string local = dir.File("local-" + idText + ".ini");
-            const QByteArray u = url.toUtf8();
-            execl(gSelf, gSelf, kChildFlag, u.constData(), local.c_str(), idText.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
+    ASSERT_TRUE(childtest::RunChildren(gSelf, kMachines, [&](int id) {
+        return std::vector<std::string>{kChildFlag, url.toStdString(), dir.File("local-" + std::to_string(id) + ".ini"),
+                                        std::to_string(id)};
+    }));
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     qint64 first = std::numeric_limits<qint64>::max(), last = 0;
     for (int id = 1; id <= kMachines; ++id) {
