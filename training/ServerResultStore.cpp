@@ -198,7 +198,7 @@ ServerResultStore::ServerResultStore(const QString& url, std::unique_ptr<IniResu
     if (!Connect())
         return;
     // the records that waited here while the server was away
-    if (local_ && local_->Problem().isEmpty() && !local_->ResultNames().isEmpty()) {
+    if (local_ && local_->Problem().isEmpty()) {
         try {
             moved_ = MoveRecords(*local_, *this);
         } catch (const StoreError& e) {
