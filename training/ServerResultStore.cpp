@@ -197,13 +197,17 @@ ServerResultStore::ServerResultStore(const QString& url, std::unique_ptr<IniResu
 {
     if (!Connect())
         return;
-    // the records that waited here while the server was away
+    // The records that waited here while the server was away. The file is
+    // no stand-in while they leave it: a record the server does not take
+    // stays where it is rather than being stored there a second time.
     if (local_ && local_->Problem().isEmpty()) {
+        std::unique_ptr<IniResultStore> waiting = std::move(local_);
         try {
-            moved_ = MoveRecords(*local_, *this);
+            moved_ = MoveRecords(*waiting, *this);
         } catch (const StoreError& e) {
             qWarning("ravx: %s", e.what());  // the rest waits for the next start
         }
+        local_ = std::move(waiting);
     }
 }
 
