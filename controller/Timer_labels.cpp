@@ -37,20 +37,14 @@ void TRavx::showFifoMarks()
 
 void TRavx::ShowStatus()
 {
-    char s[8];
-    s[0] = bit(Clearing || (!WriteEnableA && !WriteEnableB));
-    if (ModeSensor) {
-        s[1] = bit(IntLine);
-        for (int i = 2; i < 8; ++i)
-            s[i] = '0';
-    } else {
-        s[1] = bit(ModeRollover && SpecialErrorMode && ErrorFlag);
-        s[2] = bit(FifoCount >= 8);
-        s[3] = bit(UnderrunFlag);
-        for (int i = 0; i < 4; ++i)
-            s[4 + i] = bit((FifoCount >> (3 - i)) & 1);
-    }
-    panel_.PSWLab = std::string_view(s, 8);
+    // the eight status bits, most significant first, one character each
+    uint8_t bits = static_cast<uint8_t>((Clearing || (!WriteEnableA && !WriteEnableB)) << 7);
+    if (ModeSensor)
+        bits |= static_cast<uint8_t>(IntLine << 6);
+    else
+        bits |= static_cast<uint8_t>((ModeRollover && SpecialErrorMode && ErrorFlag) << 6 | (FifoCount >= 8) << 5 |
+                                     UnderrunFlag << 4 | (FifoCount & 0x0F));
+    panel_.PSWLab = bin8(bits);
 }
 
 void TRavx::SetCW(int n)
@@ -167,17 +161,12 @@ void TRavx::MOZUFill()
 
 void TRavx::ShowOzui(uint8_t position)
 {
-    auto show = [this](int i) {
-        Label t = hex2(static_cast<unsigned>(i)).view();
-        t.append(": ");
-        t.append(oct3(DisplayRam[i]).view());
-        panel_.Ozu[i] = t;
-    };
+    auto show = [this](unsigned i) { panel_.Ozu[i] = hex2(i) + TextWord(": ") + oct3(DisplayRam[i]); };
     if (position == 255) {
-        for (int i = 0; i < kDisplayPositions; ++i)
+        for (unsigned i = 0; i < kDisplayPositions; ++i)
             show(i);
     } else {
-        show(position & 0x0F);
+        show(position & 0x0Fu);
     }
 }
 

@@ -3,54 +3,6 @@
 #include <cstring>
 
 namespace ravx {
-namespace {
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-}
-
-ShortText hex2(unsigned v)
-{
-    const char s[2] = {kHexDigits[(v >> 4) & 0xF], kHexDigits[v & 0xF]};
-    return ShortText(std::string_view(s, 2));
-}
-
-ShortText hex4(unsigned v)
-{
-    const char s[4] = {kHexDigits[(v >> 12) & 0xF], kHexDigits[(v >> 8) & 0xF], kHexDigits[(v >> 4) & 0xF],
-                       kHexDigits[v & 0xF]};
-    return ShortText(std::string_view(s, 4));
-}
-
-ShortText oct3(unsigned v)
-{
-    v &= 0xFF;
-    const char s[3] = {char('0' + ((v >> 6) & 7)), char('0' + ((v >> 3) & 7)), char('0' + (v & 7))};
-    return ShortText(std::string_view(s, 3));
-}
-
-ShortText binN(unsigned v, int n)
-{
-    // the panels show several of these on every step: four digits at a time
-    static constexpr char kNibbles[16][4] = {
-        {'0', '0', '0', '0'}, {'0', '0', '0', '1'}, {'0', '0', '1', '0'}, {'0', '0', '1', '1'},
-        {'0', '1', '0', '0'}, {'0', '1', '0', '1'}, {'0', '1', '1', '0'}, {'0', '1', '1', '1'},
-        {'1', '0', '0', '0'}, {'1', '0', '0', '1'}, {'1', '0', '1', '0'}, {'1', '0', '1', '1'},
-        {'1', '1', '0', '0'}, {'1', '1', '0', '1'}, {'1', '1', '1', '0'}, {'1', '1', '1', '1'},
-    };
-    char s[16];
-    if (n > 16)
-        n = 16;
-    if (n == 8) {
-        std::memcpy(s, kNibbles[(v >> 4) & 0xF], 4);
-        std::memcpy(s + 4, kNibbles[v & 0xF], 4);
-    } else if (n == 4) {
-        std::memcpy(s, kNibbles[v & 0xF], 4);
-    } else {
-        for (int i = 0; i < n; ++i)
-            s[i] = (v >> (n - 1 - i)) & 1 ? '1' : '0';
-    }
-    return ShortText(std::string_view(s, static_cast<std::size_t>(n)));
-}
-
 ShortText dec(unsigned v)
 {
     char s[12];

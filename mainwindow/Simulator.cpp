@@ -6,7 +6,7 @@ namespace ravx {
 
 std::string RowAddressText(int address)
 {
-    const ShortText t = hex4(static_cast<unsigned>(address));
+    const TextWord t = hex4(static_cast<unsigned>(address));
     return std::string(t.view().substr(1));
 }
 

@@ -70,6 +70,9 @@ TEST(NumberText, Helpers)
     EXPECT_EQ(oct3(5).view(), "005");
     EXPECT_EQ(bin8(5).view(), "00000101");
     EXPECT_EQ(binN(31, 5).view(), "11111");
+    EXPECT_EQ(binN(0x1D, 3).view(), "101");  // the low bits only
+    EXPECT_EQ(bin4(0x1E).view(), "1110");
+    EXPECT_EQ(oct3(0x1FF).view(), "377");
     EXPECT_EQ(dec(0).view(), "0");
     EXPECT_EQ(dec(65535).view(), "65535");
     EXPECT_EQ(octal(7).view(), "07");
@@ -79,6 +82,18 @@ TEST(NumberText, Helpers)
     EXPECT_EQ(octalPadded(255, 4).view(), "377");
     EXPECT_EQ(octalPadded(5, 4).view(), "005");
     EXPECT_EQ(octalPadded(5, 1).view(), "000005");
+}
+
+TEST(NumberText, WordsJoinAndReplaceALabelWhole)
+{
+    EXPECT_EQ((hex2(0x0A) + TextWord(": ") + oct3(8)).view(), "0A: 010");
+    EXPECT_EQ((hex4(0x1234) + hex4(0x5678) + hex2(0x9A)).view(), "12345678");  // cut at eight
+    Label l = "Загрузка CW0";
+    l = bin4(5);
+    EXPECT_EQ(l.view(), "0101");
+    EXPECT_EQ(l, Label("0101"));
+    l.append("-3");
+    EXPECT_EQ(l.view(), "0101-3");
 }
 
 }  // namespace
