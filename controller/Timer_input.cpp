@@ -29,6 +29,9 @@ void TRavx::CountKeys()
 
 void TRavx::Debounce()
 {
+    // no key on the scanned row and nothing counting or held: nothing to do
+    if (!SingleKey && !MultiKey && DebounceCount == 0 && !RolloverHold)
+        return;
     const bool same = ScanRow == DebounceRow;
     const bool sameReturn = ReturnLines == DebounceReturn;
     const bool allowed = !(ErrorFlag && ModeLockout && MultiKey);

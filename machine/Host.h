@@ -12,7 +12,10 @@ public:
     // Shows the error window for the code; returns when it has been closed.
     virtual void reportError(uint8_t code) = 0;
     // Processes pending window events; called at the start of every step.
-    virtual void processEvents() {}
+    // Returns whether it ran anything that may have changed more than the
+    // controller's inputs (the application's windows can edit the program):
+    // the step driver then compares the rows with their texts again.
+    virtual bool processEvents() { return false; }
     // The system's default beep (built-in procedure BEEP).
     virtual void beep() {}
     // The stack, the data RAM or the display RAM changed: open views repaint.

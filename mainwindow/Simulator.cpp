@@ -1,5 +1,7 @@
 #include "mainwindow/Simulator.h"
 
+#include <cstring>
+
 #include "machine/_Asm_text.h"
 
 namespace ravx {
@@ -95,6 +97,12 @@ const DecodedStatement& EmptyStatement()
 
 bool Simulator::Step()
 {
+    ++relay_.epoch;  // the caller may have changed the program since the last step
+    return step();
+}
+
+bool Simulator::step()
+{
     relay_.processEvents();
     if (!historyOn_)
         return stepBody();
@@ -126,15 +134,23 @@ bool Simulator::stepBody()
 
 
 namespace {
-// A statement is short: comparing it inline beats the library's memcmp call,
-// which this check would otherwise make at every step.
+// A statement is short: comparing it inline, eight bytes at a time, beats
+// the library's memcmp call, which this check would otherwise make at every
+// step.
 bool SameText(const std::string& a, const std::string& b)
 {
-    const std::size_t n = a.size();
+    std::size_t n = a.size();
     if (n != b.size())
         return false;
     const char* x = a.data();
     const char* y = b.data();
+    for (; n >= 8; n -= 8, x += 8, y += 8) {
+        uint64_t u, v;
+        std::memcpy(&u, x, 8);
+        std::memcpy(&v, y, 8);
+        if (u != v)
+            return false;
+    }
     for (std::size_t i = 0; i < n; ++i)
         if (x[i] != y[i])
             return false;
@@ -148,13 +164,18 @@ const DecodedStatement& Simulator::decodedRow(uint16_t address)
         return EmptyStatement();
     std::unique_ptr<DecodedRow>& row = decodedRows_[address];
     const std::string& text = program.rows[address].statement;
-    if (!row)
+    if (!row) {
         row = std::make_unique<DecodedRow>();
-    else if (SameText(row->source, text))
+    } else if (row->checkedIn == relay_.epoch) {
+        return row->decoded;  // nothing outside the core ran since the row was checked
+    } else if (SameText(row->source, text)) {
+        row->checkedIn = relay_.epoch;
         return row->decoded;
+    }
     // a text typed, pasted or loaded since the row last ran
     row->source = text;
     Decode(row->source, row->decoded);
+    row->checkedIn = relay_.epoch;
     return row->decoded;
 }
 
@@ -163,11 +184,14 @@ RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<v
     uint64_t n = 0;
     RunStop why = RunStop::Steps;
     runFlag_ = true;
+    ++relay_.epoch;
     while (n < maxSteps) {
-        const bool ok = Step();
+        const bool ok = step();
         ++n;
-        if (afterStep)
+        if (afterStep) {
             afterStep();
+            ++relay_.epoch;  // the callback may process window events
+        }
         if (!ok) {
             why = RunStop::Error;
             break;
@@ -213,6 +237,7 @@ bool Simulator::StepBack()
 {
     if (!CanStepBack())
         return false;
+    ++relay_.epoch;
     const uint64_t target = history_.Steps() - 1;
     const History::Replay replay = history_.ReplayTo(target);
     if (!replay.from)

@@ -30,15 +30,22 @@ class HostRelay : public Host {
 public:
     explicit HostRelay(Host& to) : to_(to) {}
     bool muted = false;
+    // Moves on whenever code outside the core may have run: the decoded rows
+    // checked against their texts in an earlier epoch are checked again.
+    uint32_t epoch = 1;
     void reportError(uint8_t code) override
     {
-        if (!muted)
-            to_.reportError(code);
+        if (!muted) {
+            to_.reportError(code);  // a modal window: the program can be edited meanwhile
+            ++epoch;
+        }
     }
-    void processEvents() override
+    bool processEvents() override
     {
-        if (!muted)
-            to_.processEvents();
+        if (muted || !to_.processEvents())
+            return false;
+        ++epoch;
+        return true;
     }
     void beep() override
     {
@@ -140,13 +147,16 @@ public:
 
 private:
     void initialise();
+    bool step();
     bool stepBody();
     StateSnapshot snapshot() const;
     void restore(const StateSnapshot& s);
 
-    // The decoded form of a row and the text it was made from.
+    // The decoded form of a row, the text it was made from, and the epoch
+    // of the relay in which the row's text was last found to be that text.
     struct DecodedRow {
         std::string source;
+        uint32_t checkedIn = 0;
         DecodedStatement decoded;
     };
     const DecodedStatement& decodedRow(uint16_t address);

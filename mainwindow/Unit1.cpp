@@ -421,7 +421,7 @@ void TForm1::fillDialogListEnabled(bool enabled, int uses)
         form4_->SetListEnabled(enabled, uses);
 }
 
-void TForm1::processEvents()
+bool TForm1::processEvents()
 {
     // A run looks at pending events every few milliseconds rather than at
     // every step: Esc and the matrix still answer at once, and the steps in
@@ -430,13 +430,14 @@ void TForm1::processEvents()
         constexpr unsigned kStepsPerClockLook = 256;
         constexpr qint64 kEventIntervalMs = 8;
         if (++stepsSinceClock_ < kStepsPerClockLook)
-            return;
+            return false;
         stepsSinceClock_ = 0;
         if (eventClock_.isValid() && eventClock_.elapsed() < kEventIntervalMs)
-            return;
+            return false;
     }
     eventClock_.start();
     QCoreApplication::processEvents();
+    return true;
 }
 
 // ---- events ----------------------------------------------------------------------

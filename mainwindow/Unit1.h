@@ -164,7 +164,7 @@ private:
     // Host
     void reportError(uint8_t code) override;
     void beep() override;
-    void processEvents() override;
+    bool processEvents() override;
     void stackChanged() override;
     void dataRamChanged() override;
     void displayRamChanged() override;

@@ -148,10 +148,11 @@ TEST(Run, RowsBeyondTheProgramAreEmpty)
 
 class StopHost : public Rig {
 public:
-    void processEvents() override
+    bool processEvents() override
     {
         if (++calls == 3)
             sim.StopRun();
+        return false;
     }
     int calls = 0;
 };
@@ -164,6 +165,45 @@ TEST(Run, StopRequestEndsTheRunAfterTheCurrentStep)
     EXPECT_EQ(r.sim.Run(100, &n), RunStop::Stopped);
     EXPECT_EQ(n, 3u);  // the step that saw the request still ran
     EXPECT_EQ(r.m.IP, 3);
+}
+
+// A row edited while a run is under way: the windows get to run in three
+// places, and the next time the row runs it runs its new text.
+class EditingHost : public Rig {
+public:
+    enum class Where { Events, AfterStep, ErrorWindow };
+    explicit EditingHost(Where w) : where(w) {}
+    bool processEvents() override
+    {
+        if (where != Where::Events || ++calls != 3)
+            return false;
+        edit();
+        return true;
+    }
+    void reportError(uint8_t code) override
+    {
+        Rig::reportError(code);
+        if (where == Where::ErrorWindow && errors.size() == 2)
+            edit();
+    }
+    void edit() { sim.program.rows[1].statement = "add bx,10"; }
+    Where where;
+    int calls = 0;
+};
+
+TEST(Run, ARowEditedDuringTheRunRunsItsNewTextNextTime)
+{
+    for (auto where : {EditingHost::Where::Events, EditingHost::Where::AfterStep, EditingHost::Where::ErrorWindow}) {
+        EditingHost r(where);
+        // row 0 reads the empty FIFO: the error window, after which the IN goes on
+        r.load({"in al,2ah", "add bx,1", "jmp 0"});
+        int steps = 0;
+        r.sim.Run(6, nullptr, [&] {
+            if (where == EditingHost::Where::AfterStep && ++steps == 3)
+                r.edit();
+        });
+        EXPECT_EQ(r.m.BX, 11) << static_cast<int>(where);  // once the old text, once the new
+    }
 }
 
 TEST(Reset, RestoresMachineAndControllerButNotProgramOrMemory)

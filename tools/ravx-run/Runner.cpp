@@ -232,7 +232,7 @@ std::vector<ScriptEvent> ParseEvents(const std::string& text)
 
 void RecordingHost::reportError(uint8_t code) { errors.push_back({step, sim ? sim->m.IP : uint16_t(0), code}); }
 
-void RecordingHost::processEvents()
+bool RecordingHost::processEvents()
 {
     ++step;
     while (nextEvent < events.size() && events[nextEvent].step <= step) {
@@ -253,6 +253,7 @@ void RecordingHost::processEvents()
         case ScriptEvent::Octal: sim->ravx.SetOctalEntry(e.text); break;
         }
     }
+    return false;  // the script only works the controller's inputs
 }
 
 Runner::Runner(const RunOptions& options) : options_(options), sim_(host_)

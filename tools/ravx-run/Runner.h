@@ -70,7 +70,7 @@ struct ErrorRecord {
 class RecordingHost : public Host {
 public:
     void reportError(uint8_t code) override;
-    void processEvents() override;
+    bool processEvents() override;
 
     Simulator* sim = nullptr;
     uint64_t step = 0;  // number of the step in progress (1-based)
