@@ -17,20 +17,25 @@ const CharRow kCharTable[kCharRows] = {
 namespace {
 constexpr uint8_t kCatchAllRow = kCharRows - 1;
 
-// Index of the row per code: built once, so the per-step lookup is one load.
+// The row and the cell per code: built once, so that drawing a cell at every
+// step is one copy.
 struct CodeIndex {
     std::array<uint8_t, 256> row{};
+    std::array<IndicatorCell, 256> cell{};
     CodeIndex()
     {
         row.fill(kCatchAllRow);
         for (uint8_t i = 0; i < kCatchAllRow; ++i)
             row[kCharTable[i].code] = i;
+        for (unsigned c = 0; c < 256; ++c)
+            cell[c] = kCharTable[row[c]].character;
     }
 };
 const CodeIndex kIndex;
 }  // namespace
 
 std::string_view SegmentChar(uint8_t code) { return kCharTable[kIndex.row[code]].character; }
+const IndicatorCell& SegmentCell(uint8_t code) { return kIndex.cell[code]; }
 
 std::optional<uint8_t> SegmentCode(std::string_view character)
 {

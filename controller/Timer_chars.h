@@ -6,7 +6,12 @@
 #include <optional>
 #include <string_view>
 
+#include "machine/FixedText.h"
+
 namespace ravx {
+
+// One cell of an indicator row: one character.
+using IndicatorCell = FixedText<8>;
 
 struct CharRow {
     uint8_t code;
@@ -24,6 +29,8 @@ extern const CharRow kCharTable[kCharRows];
 
 // The character shown for a seven-segment code ("#" when there is none).
 std::string_view SegmentChar(uint8_t code);
+// The same as a cell, ready to be copied into an indicator row.
+const IndicatorCell& SegmentCell(uint8_t code);
 // The code shown as the given character, for a click on an indicator cell.
 std::optional<uint8_t> SegmentCode(std::string_view character);
 

@@ -61,7 +61,7 @@ void TRavx::DrawIndicator(uint8_t column)
     case 2: {
         const uint8_t g = ConnectedGenerator == 1 ? Zg1[v] : Zg2[v];
         panel_.ZGOutL = bin8(g);
-        cells[0][column] = SegmentChar(g);
+        cells[0][column] = SegmentCell(g);
         break;
     }
     case 3:
@@ -69,17 +69,17 @@ void TRavx::DrawIndicator(uint8_t column)
             const uint8_t g = Zg3[OutA >> 4];
             panel_.ZGOutL = bin8(g);
             panel_.ZGOutL.append("-3");
-            cells[0][column] = SegmentChar(g);
+            cells[0][column] = SegmentCell(g);
         }
         if (!(RightEntry && !WriteEnableB)) {
             const uint8_t h = Zg4[OutB & 0x0F];
             panel_.ZGOutL1 = bin8(h);
             panel_.ZGOutL1.append("-4");
-            cells[1][column] = SegmentChar(h);
+            cells[1][column] = SegmentCell(h);
         }
         break;
     default:  // no generator: the display byte is the seven-segment code
-        cells[0][column] = SegmentChar(v);
+        cells[0][column] = SegmentCell(v);
         break;
     }
 }

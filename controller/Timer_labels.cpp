@@ -175,10 +175,10 @@ void TRavx::ShowDisplayRamOnIndicators()
     for (int c = 0; c < kDisplayPositions; ++c) {
         const uint8_t e = DisplayRam[c];
         if (ConnectedGenerator == 3) {
-            panel_.Indicator[0][c] = SegmentChar(e >> 4);
-            panel_.Indicator[1][c] = SegmentChar(e & 0x0F);
+            panel_.Indicator[0][c] = SegmentCell(e >> 4);
+            panel_.Indicator[1][c] = SegmentCell(e & 0x0F);
         } else {
-            panel_.Indicator[0][c] = SegmentChar(e);
+            panel_.Indicator[0][c] = SegmentCell(e);
         }
     }
 }
