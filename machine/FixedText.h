@@ -20,7 +20,8 @@ public:
     static constexpr std::size_t kMax = 8;
 
     constexpr TextWord() = default;
-    constexpr TextWord(uint64_t bytes, std::size_t size) : bytes_(bytes & Mask(size)), size_(size) {}
+    constexpr TextWord(uint64_t bytes, std::size_t size) : bytes_(bytes & Mask(size)), size_(size < kMax ? size : kMax)
+    {}
     // NOLINTNEXTLINE(google-explicit-constructor): literals such as ": "
     constexpr TextWord(std::string_view s) : size_(s.size() < kMax ? s.size() : kMax)
     {
@@ -41,7 +42,10 @@ public:
     }
 
 private:
-    static constexpr uint64_t Mask(std::size_t size) { return size >= kMax ? ~uint64_t{0} : (uint64_t{1} << (8 * size)) - 1; }
+    static constexpr uint64_t Mask(std::size_t size)
+    {
+        return size >= kMax ? ~uint64_t{0} : (uint64_t{1} << (8 * size)) - 1;
+    }
 
     uint64_t bytes_ = 0;
     std::size_t size_ = 0;

@@ -132,7 +132,6 @@ bool Simulator::stepBody()
     return m.ErrorCode == 0;
 }
 
-
 namespace {
 // A statement is short: comparing it inline, eight bytes at a time, beats
 // the library's memcmp call, which this check would otherwise make at every
