@@ -91,8 +91,9 @@ struct LeanMachine {
         const ParsedStatement p = SplitStatement(text, buf);
         const std::string_view mn = p.mnemonic;
         ++ip;
-        if (mn == "MOV") {
-            if (p.op1 == "AL") {
+        const bool add = mn == "ADD";
+        if (add || mn == "MOV") {
+            if (!add && p.op1 == "AL") {
                 const NumberResult n = ReadNumber(p.op2, 0xFF);
                 ax = static_cast<uint16_t>((ax & 0xFF00) | n.value);
                 return n.code == 0;
@@ -101,15 +102,7 @@ struct LeanMachine {
             const NumberResult n = ReadNumber(p.op2, 0xFFFF);
             if (!r || n.code != 0)
                 return false;
-            *r = n.value;
-            return true;
-        }
-        if (mn == "ADD") {
-            uint16_t* r = wordRegister(p.op1);
-            const NumberResult n = ReadNumber(p.op2, 0xFFFF);
-            if (!r || n.code != 0)
-                return false;
-            *r = static_cast<uint16_t>(*r + n.value);
+            *r = static_cast<uint16_t>(add ? *r + n.value : n.value);
             return true;
         }
         if (mn == "OUT") {
