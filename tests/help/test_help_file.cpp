@@ -352,8 +352,10 @@ TEST(HelpFile, EveryExampleRunsWithExactlyTheErrorsItAnnounces)
         ASSERT_FALSE(stepsText.empty()) << "no data-steps";
         const RunResult run = runExample(ex, dir);
         // an example that needs another interrupt routine address says so
-        if (const std::string ppop = attribute(ex.attrs, "data-ppop"); !ppop.empty())
-            EXPECT_NE(ex.before.find("«Адрес начала ППОП:» " + ppop), std::string::npos) << "the text never asks for it";
+        if (const std::string ppop = attribute(ex.attrs, "data-ppop"); !ppop.empty()) {
+            EXPECT_NE(ex.before.find("«Адрес начала ППОП:» " + ppop), std::string::npos)
+                << "the text never asks for it";
+        }
         std::set<int> announced;
         for (const auto& code : split(attribute(ex.attrs, "data-errors"), ' '))
             if (!code.empty())
@@ -366,8 +368,9 @@ TEST(HelpFile, EveryExampleRunsWithExactlyTheErrorsItAnnounces)
         }
         // what the comments announce, as data-expect="ax=3 ram.20=5" says it;
         // an example that shows no error announces values
-        if (announced.empty())
+        if (announced.empty()) {
             EXPECT_FALSE(attribute(ex.attrs, "data-expect").empty()) << "no data-expect";
+        }
         for (const auto& item : split(attribute(ex.attrs, "data-expect"), ' ')) {
             if (item.empty())
                 continue;
