@@ -32,7 +32,7 @@ public:
     bool muted = false;
     // Moves on whenever code outside the core may have run: the decoded rows
     // checked against their texts in an earlier epoch are checked again.
-    uint32_t epoch = 1;
+    uint64_t epoch = 1;  // never wraps
     void reportError(uint8_t code) override
     {
         if (!muted) {
@@ -156,7 +156,7 @@ private:
     // of the relay in which the row's text was last found to be that text.
     struct DecodedRow {
         std::string source;
-        uint32_t checkedIn = 0;
+        uint64_t checkedIn = 0;
         DecodedStatement decoded;
     };
     const DecodedStatement& decodedRow(uint16_t address);
