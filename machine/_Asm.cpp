@@ -66,107 +66,36 @@ bool termsAllowed(std::string_view ta, std::string_view tb, bool plus)
     return ok;
 }
 
-// The instruction a mnemonic names. Every mnemonic is matched as a whole
-// text, so the order of the comparisons only matters for the J-rule, which
-// comes after JMP.
+// The mnemonics, each as one word of its characters: a statement's
+// mnemonic is found by comparing words, not texts.
+struct Mnemonic {
+    constexpr Mnemonic(std::string_view n, Op o) : name(n), op(o) {}
+    TextWord name;
+    Op op;
+};
+constexpr Mnemonic kMnemonics[] = {
+    {"ADD", Op::Add},   {"AND", Op::And},     {"CMP", Op::Cmp},   {"CALL", Op::Call}, {"CLI", Op::Cli},
+    {"DEC", Op::Dec},   {"IN", Op::In},       {"INC", Op::Inc},   {"IRET", Op::Iret}, {"INTCALL", Op::IntCall},
+    {"JMP", Op::Jmp},   {"LOOP", Op::Loop},   {"MOV", Op::Mov},   {"NOT", Op::Not},   {"NOP", Op::Nop},
+    {"OUT", Op::Out},   {"OR", Op::Or},       {"PUSH", Op::Push}, {"POP", Op::Pop},   {"PUSHF", Op::PushF},
+    {"POPF", Op::PopF}, {"RESET", Op::Reset}, {"RET", Op::Ret},   {"ROL", Op::Rol},   {"ROR", Op::Ror},
+    {"SUB", Op::Sub},   {"SHL", Op::Shl},     {"SHR", Op::Shr},   {"STI", Op::Sti},   {"TEST", Op::Test},
+    {"XLAT", Op::Xlat}, {"XOR", Op::Xor},
+};
+
+// The instruction a mnemonic names; any other mnemonic that begins with J
+// is a conditional jump.
 Op opOf(std::string_view mnemonic)
 {
     if (mnemonic.empty())
         return Op::Empty;
-    const auto is = [mnemonic](std::string_view name) { return mnemonic == name; };
-    switch (mnemonic[0]) {
-    case 'A':
-        if (is("ADD"))
-            return Op::Add;
-        if (is("AND"))
-            return Op::And;
-        break;
-    case 'C':
-        if (is("CMP"))
-            return Op::Cmp;
-        if (is("CALL"))
-            return Op::Call;
-        if (is("CLI"))
-            return Op::Cli;
-        break;
-    case 'D':
-        if (is("DEC"))
-            return Op::Dec;
-        break;
-    case 'I':
-        if (is("IN"))
-            return Op::In;
-        if (is("INC"))
-            return Op::Inc;
-        if (is("IRET"))
-            return Op::Iret;
-        if (is("INTCALL"))
-            return Op::IntCall;
-        break;
-    case 'J': return is("JMP") ? Op::Jmp : Op::Jcc;
-    case 'L':
-        if (is("LOOP"))
-            return Op::Loop;
-        break;
-    case 'M':
-        if (is("MOV"))
-            return Op::Mov;
-        break;
-    case 'N':
-        if (is("NOT"))
-            return Op::Not;
-        if (is("NOP"))
-            return Op::Nop;
-        break;
-    case 'O':
-        if (is("OUT"))
-            return Op::Out;
-        if (is("OR"))
-            return Op::Or;
-        break;
-    case 'P':
-        if (is("PUSH"))
-            return Op::Push;
-        if (is("POP"))
-            return Op::Pop;
-        if (is("PUSHF"))
-            return Op::PushF;
-        if (is("POPF"))
-            return Op::PopF;
-        break;
-    case 'R':
-        if (is("RESET"))
-            return Op::Reset;
-        if (is("RET"))
-            return Op::Ret;
-        if (is("ROL"))
-            return Op::Rol;
-        if (is("ROR"))
-            return Op::Ror;
-        break;
-    case 'S':
-        if (is("SUB"))
-            return Op::Sub;
-        if (is("SHL"))
-            return Op::Shl;
-        if (is("SHR"))
-            return Op::Shr;
-        if (is("STI"))
-            return Op::Sti;
-        break;
-    case 'T':
-        if (is("TEST"))
-            return Op::Test;
-        break;
-    case 'X':
-        if (is("XLAT"))
-            return Op::Xlat;
-        if (is("XOR"))
-            return Op::Xor;
-        break;
-    default: break;
+    if (mnemonic.size() <= TextWord::kMax) {
+        const TextWord w(mnemonic);
+        for (const Mnemonic& m : kMnemonics)
+            if (m.name.bytes() == w.bytes() && m.name.size() == w.size())
+                return m.op;
     }
-    return Op::Unknown;
+    return mnemonic[0] == 'J' ? Op::Jcc : Op::Unknown;
 }
 
 void decodeSimple(std::string_view t, SimpleOperand& o)
