@@ -34,7 +34,7 @@ struct CodeIndex {
 const CodeIndex kIndex;
 }  // namespace
 
-std::string_view SegmentChar(uint8_t code) { return kCharTable[kIndex.row[code]].character; }
+std::string_view SegmentChar(uint8_t code) { return kIndex.cell[code].view(); }
 const IndicatorCell& SegmentCell(uint8_t code) { return kIndex.cell[code]; }
 
 std::optional<uint8_t> SegmentCode(std::string_view character)
