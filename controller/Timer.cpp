@@ -10,6 +10,7 @@ namespace ravx {
 
 void TRavx::Reset()
 {
+    idleIn_ = 0;
     LastClearWord = 0;
     FifoReadPtr = FifoWritePtr = 0;
     Prescaler = kCw1PrescalerMask;
@@ -63,6 +64,7 @@ void TRavx::setIntLine(bool level)
 
 void TRavx::AcknowledgeInterrupt()
 {
+    idleIn_ = 0;
     if (ModeSensor)
         SensorIntInService = true;
     // Rollover with special error mode: the interrupt reports the keys, which
@@ -93,10 +95,14 @@ void TRavx::WritePort(PortRegister reg, uint8_t value)
     BusData = value;
     panel_.CS = "0";
     panel_.D = bin8(BusData);
-    if (CommandAccess)
+    // a display RAM write leaves an idle controller idle: the refresh reads
+    // the RAM and the address afresh at every cycle
+    if (CommandAccess) {
+        idleIn_ = 0;
         commandWrite();
-    else
+    } else {
         dataWrite();
+    }
     Command = 0;
     BusData = 0;
     PortWriteActive = false;
@@ -315,6 +321,7 @@ uint8_t RavxState::StatusByte() const
 
 uint8_t TRavx::ReadPort(PortRegister reg, uint8_t al)
 {
+    idleIn_ = 0;
     CommandAccess = reg == PortRegister::Command;
     panel_.CS = "0";
     const uint8_t value = CommandAccess ? statusRead() : dataRead(al);

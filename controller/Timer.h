@@ -44,8 +44,11 @@ public:
     // After the statement, also a failed one: "ARD:" and the FIFO marks.
     void EndStatement();
     // After a statement that succeeded: sample the scanned row of the input
-    // matrix, run the cycle and move the scan on by one position.
-    void Clock();
+    // matrix, run the cycle and move the scan on by one position. `epoch`
+    // names a stretch in which nothing but the statements ran (the step
+    // driver's count, never 0): while the controller stays idle within it,
+    // the cycle only moves the scan and the display refresh on.
+    void Clock(uint64_t epoch = 0);
     // The controller's share of the reset command.
     void ResetCommand();
 
@@ -57,7 +60,7 @@ public:
     void ClickCtrl();
     void SetShift(bool checked)
     {
-        ++HandsVersion;
+        handsMoved();
         panel_.ShiftChecked = checked;
     }
     // The preview code under the matrix: the key code the cell would give
@@ -110,6 +113,11 @@ public:
     void SetRandom(const std::mt19937& random) { rng_ = random; }
 
 private:
+    void handsMoved()
+    {
+        ++HandsVersion;
+        idleIn_ = 0;
+    }
     // The one place that drives INT: the line and its label. A falling line
     // also ends a sensor interrupt in service, at every place it falls.
     void setIntLine(bool level);
@@ -128,6 +136,11 @@ private:
     void showRga();
     void showFifoMarks();
     void sampleReturnLines();
+    // Idle: no key, nothing counting, clearing, frozen or held, and not a
+    // mode that scans the matrix into memory. The whole cycle then changes
+    // nothing but what the scan position selects.
+    bool idle() const;
+    void idleClock();
     void reportError(uint8_t code);
     // the input half of the cycle (Timer_input.cpp)
     void CountKeys();
@@ -144,6 +157,9 @@ private:
     MachineState& m_;
     FrontPanel& panel_;
     Host& host_;
+    // The epoch in which a whole cycle found the controller idle, 0 when
+    // anything since may have changed that.
+    uint64_t idleIn_ = 0;
     std::mt19937 rng_{std::random_device{}()};
 };
 

@@ -36,13 +36,53 @@ void TRavx::EndStatement()
     showFifoMarks();
 }
 
-void TRavx::Clock()
+void TRavx::Clock(uint64_t epoch)
 {
-    sampleReturnLines();
-    Tick();
+    if (epoch != 0 && idleIn_ == epoch) {
+        idleClock();
+    } else {
+        sampleReturnLines();
+        Tick();
+        // The cycle just run left the state where the next one only moves on.
+        idleIn_ = epoch != 0 && idle() ? epoch : 0;
+    }
     ScanCounter = static_cast<uint16_t>(ScanCounter + kScanStep);
     if (ScanCounter >= kScanWrap)
         ScanCounter = 0;
+}
+
+bool TRavx::idle() const
+{
+    if (ModeSensor || ModeStrobed || Clearing || DisplayFrozen || DebounceCount != 0 || RolloverHold)
+        return false;
+    // what sampling a released row gives: a key let go within the cycle
+    // (auto-release) was still sampled down
+    if (ReturnLines != 0xFF || SingleKey || MultiKey || panel_.RetC.view() != "11111111")
+        return false;
+    for (const auto& row : panel_.Matrix) {
+        uint64_t cells;
+        std::memcpy(&cells, row.data(), sizeof cells);
+        if (cells != 0x3131313131313131ULL)  // a cell other than '1': a key is down
+            return false;
+    }
+    return true;
+}
+
+// The cycle on an idle controller. Every row returns all lines released, as
+// the last sampling did, so the return lines, their label and the key counts
+// keep their values; the debounce has nothing to do; the INT line already
+// follows the FIFO, which nothing but a port access changes. Left: the scan
+// position with its labels, the display refresh, and the status, whose full
+// mark the step's start took down.
+void TRavx::idleClock()
+{
+    const uint8_t scan = ScanValue();
+    panel_.S30C = bin4(DecodedScan ? static_cast<uint8_t>(~scan) : scan);
+    panel_.MatrixSelectedRow = SampledRow(scan);
+    ScanRow = ScanRowOf(scan, DecodedScan);
+    DisplayPos = !Display16 || DecodedScan ? ScanRow : scan;
+    RefreshDisplayPosition();
+    ShowStatus();
 }
 
 void TRavx::sampleReturnLines()
@@ -71,6 +111,7 @@ void TRavx::sampleReturnLines()
 
 void TRavx::ResetCommand()
 {
+    idleIn_ = 0;
     host_.fillDialogListEnabled(true, 0);  // ends the segment entry mode
     panel_.IncLab = "";
     panel_.Sthv = "00";
@@ -118,14 +159,14 @@ void TRavx::ResetCommand()
 
 void TRavx::SetMatrixCell(int row, int column, bool pressed)
 {
-    ++HandsVersion;
+    handsMoved();
     if (row >= 0 && row < kMatrixSize && column >= 0 && column < kMatrixSize)
         panel_.Matrix[row][column] = pressed ? '0' : '1';
 }
 
 void TRavx::ClickCtrl()
 {
-    ++HandsVersion;
+    handsMoved();
     panel_.CtrlChecked = !panel_.CtrlChecked;
     if (ModeStrobed && !panel_.CtrlChecked)
         StrobePending = true;
@@ -133,7 +174,7 @@ void TRavx::ClickCtrl()
 
 void TRavx::PreviewCell(int row, int column)
 {
-    ++HandsVersion;
+    handsMoved();
     if (ModeStrobed) {
         panel_.MGridNum = "";
         return;
@@ -143,7 +184,7 @@ void TRavx::PreviewCell(int row, int column)
 
 void TRavx::SetOctalEntry(std::string_view text)
 {
-    ++HandsVersion;
+    handsMoved();
     Label t;
     for (char c : text)
         if (c >= '0' && c <= '7' && t.size() < 3)
@@ -153,6 +194,7 @@ void TRavx::SetOctalEntry(std::string_view text)
 
 void TRavx::ApplyGeneratorSettings(int choice, bool codeGenerator)
 {
+    idleIn_ = 0;
     if (choice < 0 || choice > 3)
         choice = 0;
     ConnectedGenerator = static_cast<uint8_t>(choice);

@@ -127,7 +127,7 @@ bool Simulator::stepBody()
     if (m.ErrorCode != 0)
         return false;
     ++m.IP;
-    ravx.Clock();
+    ravx.Clock(relay_.epoch);
     // the controller's cycle can report too (a strobed value above 377 octal)
     return m.ErrorCode == 0;
 }
@@ -248,8 +248,10 @@ bool Simulator::StepBack()
     relay_.muted = true;
     std::size_t next = 0;
     for (uint64_t s = replay.fromStep; s < target; ++s) {
-        while (next < replay.changes.size() && replay.changes[next].first == s)
+        while (next < replay.changes.size() && replay.changes[next].first == s) {
             replay.changes[next++].second.ApplyTo(panel, ravx);
+            ++relay_.epoch;
+        }
         stepBody();
     }
     relay_.muted = false;

@@ -1,6 +1,10 @@
 // The step driver: one step, interrupts, the automatic run and reset.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+
 #include "Rig.h"
 #include "controller/Timer_chars.h"
 
@@ -203,6 +207,133 @@ TEST(Run, ARowEditedDuringTheRunRunsItsNewTextNextTime)
                 r.edit();
         });
         EXPECT_EQ(r.m.BX, 11) << static_cast<int>(where);  // once the old text, once the new
+    }
+}
+
+// The hands of a student working the matrix and the boxes at given steps,
+// applied where the application applies them: as a step begins.
+class HandsHost : public Rig {
+public:
+    struct Action {
+        uint64_t step;
+        int kind;  // 0 a cell, 1 Ctrl, 2 Shift, 3 the octal box
+        int row, column;
+        bool on;
+    };
+    bool processEvents() override
+    {
+        ++step;
+        for (; next < script.size() && script[next].step == step; ++next) {
+            const Action& a = script[next];
+            switch (a.kind) {
+            case 0: c.SetMatrixCell(a.row, a.column, a.on); break;
+            case 1: c.ClickCtrl(); break;
+            case 2: c.SetShift(a.on); break;
+            default: c.SetOctalEntry(std::to_string(a.row * 8 + a.column)); break;
+            }
+        }
+        return false;
+    }
+    std::vector<Action> script;
+    std::size_t next = 0;
+    uint64_t step = 0;
+};
+
+// A run moves an idle controller on by its scan and display refresh alone;
+// step by step, every cycle is run whole. Both must leave the same machine,
+// controller and panel, whatever the program does to the controller and
+// whatever the hands do meanwhile.
+TEST(Run, AnIdleControllerEndsWhereEveryWholeCycleWouldLeaveIt)
+{
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&rng](uint32_t n) { return static_cast<int>(rng() % n); };
+        // command words that keep a run going: modes, clears, blanking,
+        // display writes and reads, with CW4 + auto-increment often
+        const uint8_t commandKinds[] = {0x00, 0x20, 0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0, 0x90, 0x90};
+        // a third of the programs neither read nor clear, so that keys fill
+        // the FIFO: no CW0 or CW6 for them
+        const bool reads = seed % 3 != 0;
+        std::vector<std::string> rows;
+        for (int a = 0; a < 40; ++a) {
+            switch (pick(reads ? 9 : 5)) {
+            case 0:
+            case 1: {
+                const int kind = reads ? pick(10) : 1 + pick(5) * 2 % 5;  // 1, 3, 5, 2, 4
+                const int cw = commandKinds[kind] | pick(32);
+                rows.push_back("mov al," + std::to_string(cw));
+                rows.push_back("out 2bh,al");
+                ++a;
+                break;
+            }
+            case 2: rows.push_back("mov al," + std::to_string(pick(256))); break;
+            case 3: rows.push_back("out 2ah,al"); break;
+            case 4: rows.push_back(pick(2) ? "nop" : "add bx,1"); break;
+            case 5: rows.push_back(pick(4) ? "cli" : "sti"); break;
+            default: rows.push_back(pick(2) ? "in al,2ah" : "in al,2bh"); break;
+            }
+        }
+        rows.resize(40);
+        rows.push_back("jmp 0");
+        const uint8_t zg = static_cast<uint8_t>(rng());
+        const int generator = pick(4);
+        const bool codeGenerator = pick(2);
+        const bool autoRelease = pick(2);
+        const bool octal = pick(2);
+        std::vector<HandsHost::Action> script;
+        for (uint64_t s = 1; s < 3000; s += 1 + pick(80)) {
+            const int kind = pick(6) < 4 ? 0 : pick(3) + 1;
+            const int row = pick(8), column = pick(8);
+            script.push_back({s, kind, row, column, pick(2) == 0});
+            if (kind == 0)  // mostly a click: the cell is let go again soon
+                script.push_back({s + 1 + pick(40), 0, row, column, pick(8) == 0});
+        }
+        std::stable_sort(script.begin(), script.end(), [](auto& a, auto& b) { return a.step < b.step; });
+
+        auto prepare = [&](HandsHost& h) {
+            for (std::size_t a = 0; a < rows.size(); ++a)
+                h.sim.program.rows[a].statement = rows[a];
+            h.sim.program.rows[100].statement = "in al,2ah";  // the interrupt routine
+            h.sim.program.rows[101].statement = "iret";
+            h.c.ApplyGeneratorSettings(generator, codeGenerator);
+            for (int i = 0; i < 256; ++i)
+                h.c.Zg1[i] = h.c.Zg2[i] = h.c.Kg[i] = static_cast<uint8_t>(i * zg);
+            for (int i = 0; i < 16; ++i)
+                h.c.Zg3[i] = h.c.Zg4[i] = static_cast<uint8_t>(i ^ zg);
+            h.p.AutoRelease = autoRelease;
+            h.p.OctalStrobe = octal;
+            h.script = script;
+        };
+        HandsHost run, steps;
+        prepare(run);
+        prepare(steps);
+        uint64_t done = 0;
+        while (done < 3000) {
+            uint64_t n = 0;
+            run.sim.Run(1 + static_cast<uint64_t>(pick(700)), &n);
+            for (uint64_t i = 0; i < n; ++i)
+                steps.sim.Step();
+            done += n;
+            ASSERT_TRUE(run.m == steps.m) << "seed " << seed << " step " << done;
+            if (!(run.c.State() == steps.c.State())) {
+                const RavxState& a = run.c.State();
+                const RavxState& b = steps.c.State();
+#define D(f)           \
+    if (!(a.f == b.f)) \
+        std::printf("DIFF %s\n", #f);
+                D(ReturnLines)
+                D(ScanRow) D(DisplayPos) D(OutA) D(OutB) D(FifoReadPtr) D(FifoWritePtr) D(RamAddress) D(FifoCount)
+                    D(DebounceCount) D(DebounceRow) D(DebounceReturn) D(IntLine) D(ErrorFlag) D(SensorIntInService)
+                        D(ScanCounter) D(DisplayRam) D(SensorRam) D(SingleKey) D(MultiKey) D(HoldRow) D(RolloverHold)
+                            D(FifoWriteEnable) D(Clearing) D(StrobePending) D(ModeLockout) D(ModeRollover) D(ModeSensor)
+                                D(ModeStrobed) D(UnderrunFlag) D(SensorChangePending) D(SensorWriteReenable)
+                                    std::printf("modes %d %d %d %d\n", a.ModeLockout, a.ModeRollover, a.ModeSensor,
+                                                a.ModeStrobed);
+            }
+            ASSERT_TRUE(run.c.State() == steps.c.State()) << "seed " << seed << " step " << done;
+            ASSERT_TRUE(run.p == steps.p) << "seed " << seed << " step " << done;
+            ASSERT_EQ(run.errors, steps.errors) << "seed " << seed << " step " << done;
+        }
     }
 }
 
