@@ -10,7 +10,7 @@ namespace ravx {
 
 void TRavx::Reset()
 {
-    idleIn_ = 0;
+    touched();
     LastClearWord = 0;
     FifoReadPtr = FifoWritePtr = 0;
     Prescaler = kCw1PrescalerMask;
@@ -64,7 +64,7 @@ void TRavx::setIntLine(bool level)
 
 void TRavx::AcknowledgeInterrupt()
 {
-    idleIn_ = 0;
+    touched();
     if (ModeSensor)
         SensorIntInService = true;
     // Rollover with special error mode: the interrupt reports the keys, which
@@ -98,9 +98,10 @@ void TRavx::WritePort(PortRegister reg, uint8_t value)
     // a display RAM write leaves an idle controller idle: the refresh reads
     // the RAM and the address afresh at every cycle
     if (CommandAccess) {
-        idleIn_ = 0;
+        touched();
         commandWrite();
     } else {
+        pinsMoved_ = fifoMarksMoved_ = true;
         dataWrite();
     }
     Command = 0;
@@ -321,7 +322,7 @@ uint8_t RavxState::StatusByte() const
 
 uint8_t TRavx::ReadPort(PortRegister reg, uint8_t al)
 {
-    idleIn_ = 0;
+    touched();
     CommandAccess = reg == PortRegister::Command;
     panel_.CS = "0";
     const uint8_t value = CommandAccess ? statusRead() : dataRead(al);

@@ -34,15 +34,16 @@ public:
     void AcknowledgeInterrupt() override;
 
     // ---- the controller's moments in one step, in the driver's order -----
-    // Pins and labels before the statement.
-    void BeginStep();
+    // Pins and labels before the statement. With the driver's `epoch` (see
+    // Clock), an idle controller whose pins nothing moved since is left be.
+    void BeginStep(uint64_t epoch = 0);
     // The indicator column that shows display RAM position `position` now
     // (right entry turns the row as characters are written).
     uint8_t ColumnOf(uint8_t position) const;
     // Whether INT asks for interrupt entry (the processor's IF decides too).
     bool InterruptRequested() const { return IntLine && !(ModeSensor && SensorIntInService); }
     // After the statement, also a failed one: "ARD:" and the FIFO marks.
-    void EndStatement();
+    void EndStatement(uint64_t epoch = 0);
     // After a statement that succeeded: sample the scanned row of the input
     // matrix, run the cycle and move the scan on by one position. `epoch`
     // names a stretch in which nothing but the statements ran (the step
@@ -118,6 +119,14 @@ private:
         ++HandsVersion;
         idleIn_ = 0;
     }
+    // A port access, reset or interrupt entry: the controller may be busy,
+    // and the pins and the FIFO marks want setting again.
+    void touched()
+    {
+        idleIn_ = 0;
+        pinsMoved_ = fifoMarksMoved_ = true;
+    }
+    bool idleIn(uint64_t epoch) const { return epoch != 0 && idleIn_ == epoch; }
     // The one place that drives INT: the line and its label. A falling line
     // also ends a sensor interrupt in service, at every place it falls.
     void setIntLine(bool level);
@@ -160,6 +169,10 @@ private:
     // The epoch in which a whole cycle found the controller idle, 0 when
     // anything since may have changed that.
     uint64_t idleIn_ = 0;
+    // Whether anything may have changed what the step's start or the end of
+    // its statement sets, since they last ran.
+    bool pinsMoved_ = true;
+    bool fifoMarksMoved_ = true;
     std::mt19937 rng_{std::random_device{}()};
 };
 

@@ -9,8 +9,13 @@
 
 namespace ravx {
 
-void TRavx::BeginStep()
+void TRavx::BeginStep(uint64_t epoch)
 {
+    // The full mark of the status comes down here and back with the cycle:
+    // an error window within the step sees it down.
+    if (idleIn(epoch) && !pinsMoved_ && panel_.PSWLab.at(2) != '1')
+        return;
+    pinsMoved_ = false;
     // the pins go back to rest
     panel_.CS = "1";
     panel_.CWLabVisible = false;
@@ -30,19 +35,23 @@ void TRavx::BeginStep()
         panel_.PSWLab.setAt(2, '0');
 }
 
-void TRavx::EndStatement()
+void TRavx::EndStatement(uint64_t epoch)
 {
+    if (idleIn(epoch) && !fifoMarksMoved_)
+        return;
+    fifoMarksMoved_ = false;
     panel_.Sthv = hex2(FifoReadPtr);
     showFifoMarks();
 }
 
 void TRavx::Clock(uint64_t epoch)
 {
-    if (epoch != 0 && idleIn_ == epoch) {
+    if (idleIn(epoch)) {
         idleClock();
     } else {
         sampleReturnLines();
         Tick();
+        pinsMoved_ = fifoMarksMoved_ = true;
         // The cycle just run left the state where the next one only moves on.
         idleIn_ = epoch != 0 && idle() ? epoch : 0;
     }
@@ -111,7 +120,7 @@ void TRavx::sampleReturnLines()
 
 void TRavx::ResetCommand()
 {
-    idleIn_ = 0;
+    touched();
     host_.fillDialogListEnabled(true, 0);  // ends the segment entry mode
     panel_.IncLab = "";
     panel_.Sthv = "00";
@@ -194,7 +203,7 @@ void TRavx::SetOctalEntry(std::string_view text)
 
 void TRavx::ApplyGeneratorSettings(int choice, bool codeGenerator)
 {
-    idleIn_ = 0;
+    touched();
     if (choice < 0 || choice > 3)
         choice = 0;
     ConnectedGenerator = static_cast<uint8_t>(choice);

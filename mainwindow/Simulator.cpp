@@ -115,7 +115,7 @@ bool Simulator::step()
 
 bool Simulator::stepBody()
 {
-    ravx.BeginStep();
+    ravx.BeginStep(relay_.epoch);
     const bool interrupt = m.IF && ravx.InterruptRequested();
     lastRow_ = m.IP;
     lastStatement_ = interrupt ? std::string_view("INTCALL") : program.StatementAt(m.IP);
@@ -123,7 +123,7 @@ bool Simulator::stepBody()
         interp.Execute(interrupt ? IntCallStatement() : decodedRow(m.IP));
     else
         interp.Execute(lastStatement_);
-    ravx.EndStatement();
+    ravx.EndStatement(relay_.epoch);
     if (m.ErrorCode != 0)
         return false;
     ++m.IP;
