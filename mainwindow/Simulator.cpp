@@ -178,7 +178,7 @@ const DecodedStatement& Simulator::decodedRow(uint16_t address)
     return row->decoded;
 }
 
-RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<void()>& afterStep, int targetRow)
+RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<bool()>& afterStep, int targetRow)
 {
     uint64_t n = 0;
     RunStop why = RunStop::Steps;
@@ -187,10 +187,8 @@ RunStop Simulator::Run(uint64_t maxSteps, uint64_t* steps, const std::function<v
     while (n < maxSteps) {
         const bool ok = step();
         ++n;
-        if (afterStep) {
-            afterStep();
-            ++relay_.epoch;  // the callback may process window events
-        }
+        if (afterStep && afterStep())
+            ++relay_.epoch;  // window events ran
         if (!ok) {
             why = RunStop::Error;
             break;

@@ -94,9 +94,12 @@ public:
     // the row at the new IP has a breakpoint, a step fails, the run flag is
     // cleared, or maxSteps steps were made. `steps` receives their number.
     // `afterStep`, when given, is called after every step (the application
-    // refreshes its panels there). With `targetRow` (0 and up) the run also
-    // stops when IP reaches that row ("Выполнить до курсора").
-    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr, const std::function<void()>& afterStep = {},
+    // refreshes its panels there); it returns whether it let anything run
+    // that may have changed the program, the machine or the panel's inputs
+    // (window events), which the run then takes into account. With
+    // `targetRow` (0 and up) the run also stops when IP reaches that row
+    // ("Выполнить до курсора").
+    RunStop Run(uint64_t maxSteps, uint64_t* steps = nullptr, const std::function<bool()>& afterStep = {},
                 int targetRow = -1);
     // The reset command of the main window.
     void ResetKey();

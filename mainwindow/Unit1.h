@@ -198,8 +198,9 @@ private:
     void refreshBreakpoint(int address);
     void runAutomatic(bool fast, int targetRow = -1);
     void buildPaceMenu(QMenu* run);
-    // Waits for a step's moment in a paced run, answering the student meanwhile.
-    void waitUntil(const QElapsedTimer& clock, int64_t dueMs);
+    // Waits for a step's moment in a paced run, answering the student
+    // meanwhile; false when the moment had already come.
+    bool waitUntil(const QElapsedTimer& clock, int64_t dueMs);
     void stopRun();
     // What the window shows after the state was changed outside a step.
     void showWholeState();

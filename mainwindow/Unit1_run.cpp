@@ -81,16 +81,17 @@ void TForm1::stopRun()
         waitLoop_->quit();
 }
 
-void TForm1::waitUntil(const QElapsedTimer& clock, int64_t dueMs)
+bool TForm1::waitUntil(const QElapsedTimer& clock, int64_t dueMs)
 {
     const qint64 left = dueMs - clock.elapsed();
     if (left <= 0 || !sim_->Running())
-        return;
+        return false;
     QEventLoop wait;
     waitLoop_ = &wait;
     QTimer::singleShot(static_cast<int>(left), &wait, &QEventLoop::quit);
     wait.exec();  // Esc, reset and closing quit it early
     waitLoop_ = nullptr;
+    return true;
 }
 
 void TForm1::runAutomatic(bool fast, int targetRow)
@@ -130,22 +131,25 @@ void TForm1::runAutomatic(bool fast, int targetRow)
             ++n;
             if (schedule.Pace() == 0) {
                 // as fast as it goes: the latest state at the screen's rate
-                if (clock.elapsed() - shownAt >= schedule.FrameMs()) {
-                    afterStep();
-                    QCoreApplication::processEvents();
-                    shownAt = clock.elapsed();
-                }
-                return;
+                if (clock.elapsed() - shownAt < schedule.FrameMs())
+                    return false;
+                afterStep();
+                QCoreApplication::processEvents();
+                shownAt = clock.elapsed();
+                return true;
             }
+            bool events = false;
             if (schedule.ShowAfter(n)) {
                 afterStep();
                 // painted now, even when the next step is already due
                 QCoreApplication::processEvents();
+                events = true;
                 if (schedule.EachStepShown())
                     ++stepsShown_;
             }
             if (!ends())
-                waitUntil(clock, schedule.DueMs(n + 1));
+                events |= waitUntil(clock, schedule.DueMs(n + 1));
+            return events;
         },
         targetRow);
     afterStep();

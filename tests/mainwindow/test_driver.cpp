@@ -203,8 +203,10 @@ TEST(Run, ARowEditedDuringTheRunRunsItsNewTextNextTime)
         r.load({"in al,2ah", "add bx,1", "jmp 0"});
         int steps = 0;
         r.sim.Run(6, nullptr, [&] {
-            if (where == EditingHost::Where::AfterStep && ++steps == 3)
-                r.edit();
+            if (where != EditingHost::Where::AfterStep || ++steps != 3)
+                return false;
+            r.edit();
+            return true;
         });
         EXPECT_EQ(r.m.BX, 11) << static_cast<int>(where);  // once the old text, once the new
     }

@@ -299,7 +299,10 @@ RunResult Runner::Run()
     TraceWriter trace(options_.trace, sim_, host_);
     uint64_t n = 0;
     if (options_.steps > 0)
-        r.stop = sim_.Run(options_.steps, &r.steps, [&] { trace.AfterStep(++n); });
+        r.stop = sim_.Run(options_.steps, &r.steps, [&] {
+            trace.AfterStep(++n);
+            return false;  // the trace only reads
+        });
     return r;
 }
 
