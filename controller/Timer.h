@@ -48,7 +48,7 @@ public:
     // matrix, run the cycle and move the scan on by one position. `epoch`
     // names a stretch in which nothing but the statements ran (the step
     // driver's count, never 0): while the controller stays idle within it,
-    // the cycle only moves the scan and the display refresh on.
+    // the cycle only moves the scan on and refreshes the display and status.
     void Clock(uint64_t epoch = 0);
     // The controller's share of the reset command.
     void ResetCommand();
