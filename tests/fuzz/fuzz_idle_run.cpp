@@ -68,10 +68,16 @@ std::string Row(uint8_t kind, uint8_t arg)
     }
 }
 
-bool Same(const Hands& a, const Hands& b)
+// The error windows are compared from `from` on: the earlier ones were.
+bool Same(const Hands& a, const Hands& b, std::size_t from)
 {
-    return a.sim.m == b.sim.m && a.sim.ravx.State() == b.sim.ravx.State() && a.sim.panel == b.sim.panel &&
-           a.errors == b.errors && a.seen == b.seen;
+    if (!(a.sim.m == b.sim.m && a.sim.ravx.State() == b.sim.ravx.State() && a.sim.panel == b.sim.panel &&
+          a.errors == b.errors))
+        return false;
+    for (std::size_t i = from; i < a.seen.size(); ++i)
+        if (!(a.seen[i] == b.seen[i]))
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -115,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     prepare(*run);
     prepare(*steps);
     const uint64_t total = step + 64;
+    std::size_t checked = 0;
     for (uint64_t done = 0, chunk = 1; done < total; chunk = chunk * 7 % 97 + 1) {
         uint64_t n = 0;
         const bool failed = run->sim.Run(chunk, &n) == RunStop::Error;
@@ -125,8 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             ++run->sim.m.IP;
             ++steps->sim.m.IP;
         }
-        if (!Same(*run, *steps))
+        if (!Same(*run, *steps, checked))
             std::abort();
+        checked = run->seen.size();
     }
     return 0;
 }
