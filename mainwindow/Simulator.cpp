@@ -118,6 +118,7 @@ bool Simulator::stepBody()
     ravx.BeginStep(relay_.epoch);
     const bool interrupt = m.IF && ravx.InterruptRequested();
     lastRow_ = m.IP;
+    lastInterrupt_ = interrupt;
     lastStatement_ = interrupt ? std::string_view("INTCALL") : program.StatementAt(m.IP);
     if (decodedOn_)
         interp.Execute(interrupt ? IntCallStatement() : decodedRow(m.IP));

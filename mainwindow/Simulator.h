@@ -130,6 +130,9 @@ public:
     // (that row's statement, or "INTCALL"); valid until the program changes.
     uint16_t LastRow() const { return lastRow_; }
     std::string_view LastStatement() const { return lastStatement_; }
+    // Whether the last step was an interrupt entry through the INT line (a
+    // row whose text is "INTCALL" is not one).
+    bool LastStepEnteredInterrupt() const { return lastInterrupt_; }
 
     // Rows run from their decoded form, made when a row's text is new and
     // kept until it changes; off, every step reads the row's text again (the
@@ -170,6 +173,7 @@ private:
     bool runFlag_ = false;
     bool historyOn_ = true;
     uint16_t lastRow_ = 0;
+    bool lastInterrupt_ = false;
     std::string_view lastStatement_;
     History history_;
     std::array<std::pair<std::string, std::string>, kProgramRows> savedRows_;

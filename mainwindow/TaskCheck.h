@@ -36,10 +36,4 @@ GeneratorSetup CurrentSetup(const Simulator& sim);
 CheckVerdict CheckSolution(const ProgramLoader& load, const TaskTerms& task,
                            std::optional<GeneratorSetup> fixedSetup = std::nullopt);
 
-// The moment from which a program must be ready for input, and how long the
-// checker waits after the last input (or, in "Стандартная", in all).
-inline constexpr uint64_t kReadyStep = 200;
-inline constexpr uint64_t kSettleSteps = 600;
-inline constexpr uint64_t kStandardSteps = 800;
-
 }  // namespace ravx::training

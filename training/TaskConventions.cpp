@@ -206,6 +206,306 @@ std::optional<std::array<uint8_t, 8>> SensorRows(std::string_view p1)
     return rows;
 }
 
+// ---- what "Анализ МД" shows ------------------------------------------------------
+
+namespace {
+
+bool Has(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
+
+// A hexadecimal digit as the indicator shows it.
+std::string DigitChar(unsigned value) { return std::string(kKeyLayout[value / 8 % 2][value % 8]); }
+
+std::string Hex2(uint8_t v) { return hex2(v).str(); }
+
+struct AnalysisShown {
+    std::vector<std::string> groups, lower;
+    friend bool operator==(const AnalysisShown&, const AnalysisShown&) = default;
+};
+
+// What the rule shows for the rows' codes, `groups` characters on top.
+std::optional<AnalysisShown> ShownFor(AnalysisRule rule, const std::array<uint8_t, 8>& rows, std::size_t groups)
+{
+    AnalysisShown out;
+    int closed = 0, closedRows = 0, row = -1, column = -1;
+    for (int r = 0; r < 8; ++r) {
+        if (rows[r] != 0) {
+            ++closedRows;
+            row = r;
+        }
+        for (int c = 0; c < 8; ++c)
+            if (rows[r] & (1u << c)) {
+                ++closed;
+                column = c;
+            }
+    }
+    switch (rule) {
+    case AnalysisRule::LowDigits:
+    case AnalysisRule::HighOverLow:
+    case AnalysisRule::RowNumbersOverLow:
+        if (groups > 8)
+            return std::nullopt;
+        for (std::size_t i = 0; i < groups; ++i) {
+            if (rule == AnalysisRule::LowDigits) {
+                out.groups.push_back(DigitChar(rows[i] & 0x0F));
+                continue;
+            }
+            out.groups.push_back(DigitChar(rule == AnalysisRule::HighOverLow ? rows[i] >> 4 : i));
+            out.lower.push_back(DigitChar(rows[i] & 0x0F));
+        }
+        return out;
+    case AnalysisRule::ClosedColumn:
+        if (closed != 1 || groups != 1)
+            return std::nullopt;
+        out.groups.push_back(DigitChar(column));
+        return out;
+    case AnalysisRule::ClosedRow:
+        if (closedRows != 1 || groups != 1)
+            return std::nullopt;
+        out.groups.push_back(DigitChar(row));
+        return out;
+    case AnalysisRule::ClosedCount:
+        if (groups != 1 || closed > 15)
+            return std::nullopt;
+        out.groups.push_back(DigitChar(closed));
+        return out;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> GroupChars(const TaskTerms& t)
+{
+    std::vector<std::string> out;
+    for (const TaskChar& c : t.upper)
+        if (c.group >= 0)
+            out.push_back(c.text);
+    return out;
+}
+
+std::optional<AnalysisRule> RuleFromWording(const TaskTerms& t)
+{
+    const std::string_view p2 = t.p2;
+    if (t.rows == kRows2) {
+        if (Has(p2, "номер строки"))
+            return AnalysisRule::RowNumbersOverLow;
+        if (Has(p2, "тарш"))
+            return AnalysisRule::HighOverLow;
+        return std::nullopt;
+    }
+    if (Has(p2, "столбц"))
+        return AnalysisRule::ClosedColumn;
+    if (Has(p2, "число"))
+        return AnalysisRule::ClosedCount;
+    if (Has(p2, "номер строк"))
+        return AnalysisRule::ClosedRow;
+    if (Has(p2, "цифр"))
+        return AnalysisRule::LowDigits;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<AnalysisRule> AnalysisRuleOf(const TaskTerms& t)
+{
+    if (t.kind != TaskKind::SensorAnalysis)
+        return std::nullopt;
+    const auto rule = RuleFromWording(t);
+    const auto rows = SensorRows(t.p1);
+    if (!rule || !rows)
+        return std::nullopt;
+    const auto groups = GroupChars(t);
+    const auto shown = ShownFor(*rule, *rows, groups.size());
+    if (!shown || shown->groups != groups || (t.rows == kRows2 && shown->lower != t.lower))
+        return std::nullopt;
+    return rule;
+}
+
+// ---- the check's input scripts --------------------------------------------------
+
+namespace {
+
+std::string Spaced(const std::vector<std::string>& chars)
+{
+    std::string s;
+    for (const auto& c : chars)
+        s += (s.empty() ? "" : " ") + c;
+    return s;
+}
+
+std::string RowCodesText(const std::array<uint8_t, 8>& rows, std::size_t count)
+{
+    std::string s = count == 1 ? "код строки 0: " : "коды строк 0.." + std::to_string(count - 1) + ": ";
+    for (std::size_t i = 0; i < count; ++i)
+        s += (i ? ", " : "") + Hex2(rows[i]);
+    return s;
+}
+
+// The upper row with the group characters replaced by `groups`, in order.
+void FillUpper(const TaskTerms& t, const std::vector<std::string>& groups, CheckScript& s)
+{
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < t.upper.size(); ++i) {
+        if (t.upper[i].group >= 0 && next < groups.size()) {
+            s.groupAt.push_back(static_cast<int>(i));
+            s.upper.push_back(groups[next++]);
+        } else {
+            s.upper.push_back(t.upper[i].text);
+        }
+    }
+}
+
+// Another character of the same sort: a digit for a digit, a letter digit
+// for a letter digit, the next key otherwise.
+std::string OtherCharacter(const std::string& c)
+{
+    if (const auto v = HexDigitValue(c))
+        return DigitChar(*v < 10 ? (*v + 4) % 10 : 10 + (*v - 10 + 2) % 6);
+    if (const auto key = KeyFor(c)) {
+        const auto& row = kKeyLayout[key->row];
+        return std::string(row[(key->column + 1) % row.size()]);
+    }
+    return c;
+}
+
+// The group characters in another order, or, all of them being the same,
+// another character in their place.
+std::pair<std::vector<std::string>, std::string> VariedCharacters(const std::vector<std::string>& chars)
+{
+    for (std::size_t k = 1; k < chars.size(); ++k) {
+        std::vector<std::string> turned(chars.begin() + k, chars.end());
+        turned.insert(turned.end(), chars.begin(), chars.begin() + k);
+        if (turned != chars)
+            return {turned, "в другом порядке: " + Spaced(turned)};
+    }
+    std::vector<std::string> other;
+    for (const auto& c : chars)
+        other.push_back(OtherCharacter(c));
+    return {other, "другие: " + Spaced(other) + " вместо " + Spaced(chars)};
+}
+
+// Other sensors closed, so that the rule shows something else than the task.
+std::pair<std::array<uint8_t, 8>, std::string> VariedSensors(AnalysisRule rule, const std::array<uint8_t, 8>& rows,
+                                                             std::size_t groups)
+{
+    const auto shown = ShownFor(rule, rows, groups);
+    std::array<uint8_t, 8> v{};
+    switch (rule) {
+    case AnalysisRule::LowDigits:
+    case AnalysisRule::HighOverLow:
+    case AnalysisRule::RowNumbersOverLow:
+        for (std::size_t k = 1; k < groups; ++k) {
+            v = {};
+            for (std::size_t i = 0; i < groups; ++i)
+                v[i] = rows[(i + k) % groups];
+            if (ShownFor(rule, v, groups) != shown)
+                return {v, "другие датчики: " + RowCodesText(v, groups)};
+        }
+        v = rows;
+        v[0] ^= 0x05;  // another low digit in row 0
+        return {v, "другие датчики: " + RowCodesText(v, std::max<std::size_t>(groups, 1))};
+    case AnalysisRule::ClosedColumn:
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c)
+                if (rows[r] & (1u << c)) {
+                    v[r] = static_cast<uint8_t>(1u << (c + 4) % 8);
+                    return {v, "другой датчик: строка " + std::to_string(r) + ", столбец " +
+                                   std::to_string((c + 4) % 8)};
+                }
+        break;
+    case AnalysisRule::ClosedRow:
+        for (int r = 0; r < 8; ++r)
+            if (rows[r] != 0) {
+                v[(r + 2) % 8] = rows[r];
+                return {v, "датчики в другой строке: код строки " + std::to_string((r + 2) % 8) + ": " +
+                               Hex2(rows[r])};
+            }
+        break;
+    case AnalysisRule::ClosedCount:
+        for (int r = 0; r < 8; ++r)
+            if (rows[r] != 0) {
+                v = rows;
+                const uint8_t clear = static_cast<uint8_t>(~rows[r]);
+                v[r] = clear != 0 ? static_cast<uint8_t>(rows[r] | (clear & -clear)) : uint8_t{0x7F};
+                return {v, "другое число датчиков: код строки " + std::to_string(r) + ": " + Hex2(v[r])};
+            }
+        break;
+    }
+    return {rows, {}};
+}
+
+}  // namespace
+
+std::vector<CheckScript> CheckScripts(const TaskTerms& t, std::string* problem)
+{
+    auto fail = [&](std::string why) {
+        if (problem)
+            *problem = std::move(why);
+        return std::vector<CheckScript>{};
+    };
+    if (t.kind == TaskKind::Standard) {
+        CheckScript s;
+        for (const TaskChar& c : t.upper)
+            s.upper.push_back(c.text);
+        s.lower = t.lower;
+        return {s};
+    }
+    const auto groups = GroupChars(t);
+    if (groups.empty())
+        return fail("в тексте задания нет цветных групп");
+    if (t.kind == TaskKind::SensorAnalysis) {
+        const auto rows = SensorRows(t.p1);
+        if (!rows)
+            return fail("в П1 задания не указаны коды строк датчиков");
+        const auto rule = AnalysisRuleOf(t);
+        if (!rule)
+            return fail("по П2 и П1 не получается текст задания");
+        auto make = [&](std::string name, ScriptPace pace, const std::array<uint8_t, 8>& shownRows,
+                        bool varied) {
+            CheckScript s{std::move(name), pace};
+            const auto shown = ShownFor(*rule, shownRows, groups.size());
+            FillUpper(t, shown->groups, s);
+            s.lower = t.rows == kRows2 ? shown->lower : t.lower;
+            s.varied = varied;
+            return s;
+        };
+        CheckScript together = make("датчики по П1 замкнуты все сразу", ScriptPace::AtRest, *rows, false);
+        together.inputs.push_back({.sensors = *rows});
+        CheckScript byRow = make("датчики по П1 замыкаются по строке", ScriptPace::Busy, *rows, false);
+        std::array<uint8_t, 8> sofar{};
+        for (int r = 0; r < 8; ++r)
+            if ((*rows)[r] != 0) {
+                sofar[r] = (*rows)[r];
+                byRow.inputs.push_back({.sensors = sofar});
+            }
+        const auto [other, otherName] = VariedSensors(*rule, *rows, groups.size());
+        CheckScript varied = make(otherName, ScriptPace::AtRest, other, true);
+        varied.inputs.push_back({.sensors = other});
+        return {together, byRow, varied};
+    }
+    const bool strobe = t.kind == TaskKind::Strobed;
+    const std::string what = strobe ? "символы по стробу " : "клавиши ";
+    auto make = [&](const std::vector<std::string>& chars, std::string name, ScriptPace pace, bool varied) {
+        CheckScript s{what + std::move(name), pace};
+        FillUpper(t, chars, s);
+        s.lower = t.lower;
+        s.varied = varied;
+        for (const std::string& c : chars) {
+            const auto key = KeyFor(c);
+            if (!key)
+                return std::optional<CheckScript>{};
+            s.inputs.push_back({.character = c, .key = *key});
+        }
+        return std::optional<CheckScript>{s};
+    };
+    const auto [other, otherName] = VariedCharacters(groups);
+    const auto slow = make(groups, Spaced(groups) + (strobe ? " по одному" : " по одной") + ", когда программа ждет",
+                           ScriptPace::AtRest, false);
+    const auto fast = make(groups, Spaced(groups) + " подряд, пока программа занята", ScriptPace::Busy, false);
+    const auto varied = make(other, otherName, ScriptPace::AtRest, true);
+    if (!slow || !fast || !varied)
+        return fail("для символа группы нет клавиши");
+    return {*slow, *fast, *varied};
+}
+
 namespace {
 
 std::string Cw1Text(const TaskTerms& t)
@@ -246,6 +546,25 @@ std::string KindSummary(const TaskTerms& t)
     return s + Cw1Text(t);
 }
 
+std::string CheckSummary(const TaskTerms& t)
+{
+    const std::string budget = "до 200 000 шагов";
+    static_assert(kCheckStepBudget == 200000);
+    std::string problem;
+    const auto scripts = CheckScripts(t, &problem);
+    if (scripts.empty())
+        return "Проверка невозможна: " + problem;
+    if (t.kind == TaskKind::Standard)
+        return "Проверка: без ввода; текст должен появиться, и программа должна остановиться или ждать, " + budget;
+    std::string s = "Проверка: ";
+    for (std::size_t i = 0; i < scripts.size(); ++i)
+        s += (i == 0 ? "" : i + 1 == scripts.size() ? " и " : ", ") + scripts[i].name;
+    if (t.kind == TaskKind::SensorAnalysis)
+        return s + "; на каждое изменение датчиков " + budget;
+    return s + "; индикатор сверяется до ввода и после каждого символа; до первого символа и между символами " +
+           budget;
+}
+
 // ---- the checker --------------------------------------------------------------
 
 std::string SetupText(const GeneratorSetup& s)
@@ -256,6 +575,32 @@ std::string SetupText(const GeneratorSetup& s)
     if (s.codeGenerator)
         text += ", КГ";
     return text;
+}
+
+std::string SetupMismatch(const GeneratorSetup& have, const std::vector<GeneratorSetup>& allowed)
+{
+    auto generatorName = [](int g) {
+        return g == 0 ? std::string("«Нет»") : g == 3 ? std::string("«3(4)»") : "«" + std::to_string(g) + "»";
+    };
+    std::string want;
+    bool generatorFits = false;
+    for (const GeneratorSetup& a : allowed) {
+        generatorFits |= a.generator == have.generator;
+        if (want.find(generatorName(a.generator)) == std::string::npos)
+            want += (want.empty() ? "" : " или ") + generatorName(a.generator);
+    }
+    // every setup allowed for a task agrees on the code generator
+    std::string out;
+    if (!generatorFits)
+        out = "в настройке выбран знакогенератор " + generatorName(have.generator) + ", а задание требует " +
+              want + ": выберите нужный в группе «Подключенный знакогенератор»";
+    if (!allowed.empty() && have.codeGenerator != allowed[0].codeGenerator)
+        out += std::string(out.empty() ? "в настройке " : "; ") +
+               (have.codeGenerator ? "подключен кодогенератор, а задание его не использует: снимите отметку "
+                                     "«Подключить кодогенератор»"
+                                   : "не подключен кодогенератор, а задание его требует: отметьте "
+                                     "«Подключить кодогенератор»");
+    return out;
 }
 
 std::vector<GeneratorSetup> AllowedSetups(const TaskTerms& t)

@@ -80,8 +80,64 @@ std::optional<int> ClockDivisor(std::string_view frequency);
 // 0F, 0E" or "Код строки 1: 05; код строки 3: 02".
 std::optional<std::array<uint8_t, 8>> SensorRows(std::string_view p1);
 
+// What "П2" of "Анализ МД" asks the indicators to show, as a function of the
+// sensor rows' codes. Read from the wording of П2 and confirmed against the
+// task's own text: the rule must give that text from the codes of П1.
+enum class AnalysisRule {
+    LowDigits,          // group i: the low digit of row i's code
+    HighOverLow,        // two rows: high digit of row i's code above, low digit below
+    RowNumbersOverLow,  // two rows: row number i above, the low digit of its code below
+    ClosedColumn,       // the column of the one closed sensor
+    ClosedRow,          // the row with closed sensors
+    ClosedCount,        // the number of closed sensors
+};
+std::optional<AnalysisRule> AnalysisRuleOf(const TaskTerms& task);
+
+// ---- the check's input scripts --------------------------------------------------
+
+// Step budgets of the check: before the first input, between two inputs and
+// after the last the program has this many steps to come to rest (to wait
+// for input or stop); one that still changes the indicators then is refused.
+inline constexpr uint64_t kCheckStepBudget = 200000;
+// A program that has not come to rest within the budget counts as showing
+// its result when the indicators did not change in this many last steps.
+inline constexpr uint64_t kCheckStableSteps = 20000;
+
+// How a script's inputs are given: each after the program has come to rest
+// (the indicators are judged before the first and after every input), or
+// one after another at short gaps while the program is still busy.
+enum class ScriptPace { AtRest, Busy };
+
+// One input: the characters' keys or strobe bytes are given one at a time;
+// the sensors of a row all at once.
+struct ScriptInput {
+    std::string character = {};  // the character a key or strobe stands for
+    KeyPosition key = {};
+    std::array<uint8_t, 8> sensors = {};  // "Анализ МД": the rows' codes after this input
+};
+
+// One run of the check: the inputs, their pace, and what the indicators
+// must show once all of them are taken.
+struct CheckScript {
+    std::string name = {};  // how the input came, for the verdict ("клавиши C A F E по одной")
+    ScriptPace pace = ScriptPace::AtRest;
+    std::vector<ScriptInput> inputs = {};
+    std::vector<std::string> upper = {};  // the whole upper row's characters
+    std::vector<int> groupAt = {};        // indexes into `upper` of the characters taken from input
+    std::vector<std::string> lower = {};
+    bool varied = false;  // the input differs from the task's own
+};
+
+// The scripts a task's check runs: for the kinds with input at least three,
+// one of them with other input than the task's own (the group characters in
+// another order, another character where all are the same, other sensors).
+// Empty, with `problem` set, for a task that cannot be checked.
+std::vector<CheckScript> CheckScripts(const TaskTerms& task, std::string* problem = nullptr);
+
 // What the kind asks, in one line for the tasks window.
 std::string KindSummary(const TaskTerms& task);
+// What its check gives the program and how long it waits, in one line.
+std::string CheckSummary(const TaskTerms& task);
 
 // ---- settings and verdicts ------------------------------------------------------
 
@@ -92,6 +148,9 @@ struct GeneratorSetup {
     friend bool operator==(const GeneratorSetup&, const GeneratorSetup&) = default;
 };
 std::string SetupText(const GeneratorSetup& s);
+// What to change in the settings so that `have` becomes one of `allowed`,
+// naming the setting ("подключите кодогенератор").
+std::string SetupMismatch(const GeneratorSetup& have, const std::vector<GeneratorSetup>& allowed);
 // The settings the conventions allow for the task, in the order tried.
 std::vector<GeneratorSetup> AllowedSetups(const TaskTerms& task);
 
