@@ -208,4 +208,17 @@ std::string Utf32ToUtf8(std::u32string_view text)
     return out;
 }
 
+bool LooksLikeUtf8(std::string_view bytes)
+{
+    bool multiByte = false;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t start = pos;
+        if (DecodeNext(bytes, pos) == kInvalid)
+            return false;
+        multiByte = multiByte || pos - start > 1;
+    }
+    return multiByte;
+}
+
 }  // namespace ravx

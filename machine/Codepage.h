@@ -21,4 +21,10 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 std::u32string Utf8ToUtf32(std::string_view utf8);
 std::string Utf32ToUtf8(std::u32string_view text);
 
+// Whether bytes read as a single-byte page are really UTF-8: at least one
+// multi-byte sequence, and every byte above 7Fh in a well-formed one. Russian
+// text in 1251 practically never passes, since its letters would have to be
+// followed by the rare signs of 80h..BFh.
+bool LooksLikeUtf8(std::string_view bytes);
+
 }  // namespace ravx

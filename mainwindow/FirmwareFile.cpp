@@ -143,6 +143,15 @@ void ReadFirmwareFile(const std::string& path, const FirmwareTables& tables)
     ReadFirmwareFile(in, tables);
 }
 
+std::string FirmwareFileProblem(std::string_view bytes)
+{
+    if (bytes.empty())
+        return "файл пуст";
+    if (bytes.size() < kFirmwareFileSize)
+        return "файл обрезан: байт " + std::to_string(bytes.size()) + " из " + std::to_string(kFirmwareFileSize);
+    return {};
+}
+
 std::string SuggestedDumpName(const std::string& lastName)
 {
     constexpr std::string_view kDumpExtension = ".dmp";

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "controller/Timer_state.h"
 #include "machine/_Asm.h"
@@ -38,6 +39,11 @@ void WriteFirmwareFile(std::ostream& out, const FirmwareTables& tables);
 // reached stored and then throws FileError. Nothing else is reset.
 void ReadFirmwareFile(const std::string& path, const FirmwareTables& tables);
 void ReadFirmwareFile(std::istream& in, const FirmwareTables& tables);
+
+// Why bytes are not a whole firmware dump, in the student's words; empty when
+// they are one. The reader stores what a short dump reaches before it fails;
+// bytes beyond the dump are ignored by it and here.
+std::string FirmwareFileProblem(std::string_view bytes);
 
 // The dump name offered after a program was loaded or saved under lastName:
 // its folder, its file name up to the name's first dot, and ".dmp". Empty when

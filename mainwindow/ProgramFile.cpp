@@ -1,5 +1,6 @@
 #include "mainwindow/ProgramFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <istream>
 #include <limits>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "machine/Codepage.h"
+#include "machine/_Asm_text.h"
 #include "mainwindow/FileError.h"
 #include "mainwindow/FileName.h"
 #include "mainwindow/SafeSave.h"
@@ -22,6 +24,14 @@ constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kCaptionPrefix = "ПККИ RAVX ";
+
+// Bytes a program file never holds: control characters other than the line
+// ends, the tab and the breakpoint mark, and the one byte 1251 leaves
+// undefined.
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+constexpr unsigned char kCp1251Undefined = 0x98;
+constexpr char kTab = '\t';
 
 // The header numbers were read into a signed 32-bit integer and then cut to
 // the word, so anything outside that range is a bad number, not a wrap.
@@ -92,7 +102,46 @@ std::string FileLine(std::string_view utf8)
     return line;
 }
 
+bool IsForeignByte(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    if (b < kFirstPrintable)
+        return c != kTab && c != kLineFeed && c != kCarriageReturn && c != kBreakpointMark;
+    return b == kDelete || b == kCp1251Undefined;
+}
+
+std::string ByteName(char c) { return std::string(hex2(static_cast<unsigned char>(c)).str()) + "h"; }
+
 }  // namespace
+
+std::string ProgramFileProblem(std::string_view bytes)
+{
+    if (bytes.empty())
+        return "файл пуст";
+    int lines = 0;  // complete lines, and a last one without its line end
+    std::string_view header[2];
+    for (size_t start = 0; start < bytes.size();) {
+        const size_t end = std::min(bytes.find(kLineFeed, start), bytes.size());
+        std::string_view line = bytes.substr(start, end - start);
+        ++lines;
+        if (const auto foreign = std::find_if(line.begin(), line.end(), IsForeignByte); foreign != line.end())
+            return "не текст программы: байт " + ByteName(*foreign) + " в строке " + std::to_string(lines);
+        if (!line.empty() && line.back() == kCarriageReturn)
+            line.remove_suffix(1);
+        if (lines <= 2)
+            header[lines - 1] = line;
+        start = end + 1;
+    }
+    if (LooksLikeUtf8(bytes))
+        return "текст в кодировке UTF-8, а программа хранится в Windows-1251";
+    if (!ParseHeaderNumber(header[0]))
+        return "в строке 1 не число (адрес начала ППОП)";
+    if (!ParseHeaderNumber(header[1]))
+        return "в строке 2 не число (номер порта)";
+    if (lines < kProgramFileLines)
+        return "файл обрезан: строк " + std::to_string(lines) + " из " + std::to_string(kProgramFileLines);
+    return {};
+}
 
 void WriteProgramFile(std::ostream& out, const Program& program, uint16_t interruptAddress, uint16_t portBase)
 {

@@ -128,5 +128,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, CodepageBadInput,
                                            BadInput{"BadByteThenValid", "\xD0\xD0\xB0", "?\xE0", "?\xA0"}),
                          [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
+TEST(Codepage, Utf8IsToldFromSingleByteText)
+{
+    const std::string utf8Comment = "mov al,5 ; загрузка";
+    EXPECT_TRUE(LooksLikeUtf8(utf8Comment));
+    EXPECT_TRUE(LooksLikeUtf8("\xEF\xBB\xBF"));  // the byte-order mark alone is a sequence
+    EXPECT_FALSE(LooksLikeUtf8(Utf8ToCp1251(utf8Comment)));
+    EXPECT_FALSE(LooksLikeUtf8(Utf8ToCp1251("Ёжик в тумане ждёт №5")));
+    EXPECT_FALSE(LooksLikeUtf8("mov al,5"));            // plain ASCII is any page's text
+    EXPECT_FALSE(LooksLikeUtf8(utf8Comment + "\xE0"));  // one stray byte and it is not UTF-8
+}
+
 }  // namespace
 }  // namespace ravx

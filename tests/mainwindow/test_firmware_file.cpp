@@ -201,6 +201,16 @@ TEST_F(FirmwareFileTest, ViewOfTheMachineCoversTheControllerTablesAndRam)
     EXPECT_EQ(ReadBytes(path).substr(7, 7), "\x01\x02\x03\x04\x05\x06\x07");
 }
 
+TEST(FirmwareFileProblem, OnlyAWholeDumpPasses)
+{
+    const std::string whole(kFirmwareFileSize, '\0');
+    EXPECT_EQ(FirmwareFileProblem(whole), "");
+    EXPECT_EQ(FirmwareFileProblem(whole + "more"), "");  // ignored, as the reader ignores it
+    EXPECT_EQ(FirmwareFileProblem(""), "файл пуст");
+    EXPECT_EQ(FirmwareFileProblem(whole.substr(1)), "файл обрезан: байт 4893 из 4894");
+    EXPECT_EQ(FirmwareFileProblem("x"), "файл обрезан: байт 1 из 4894");
+}
+
 TEST(SuggestedDumpName, CutsTheFileNameAtItsFirstDot)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/mainwindow/TempDir.h"
+#include "machine/Codepage.h"
 #include "mainwindow/FileError.h"
 #include "mainwindow/ProgramFile.h"
 
@@ -278,6 +279,61 @@ TEST(ProgramFileGarbage, LoadedProgramIsAFixedPointOfSaveAndLoad)
         Program second = FullProgram();
         ReadProgramFile(again, second);
         ASSERT_TRUE(second.rows == first.rows);
+    }
+}
+
+// The teacher's check refuses what is not a whole saved program, and says why.
+TEST(ProgramFileProblem, NamesWhatKeepsBytesFromBeingAWholeProgram)
+{
+    Program p;
+    p.rows[0] = {"mov al,5", "загрузка", true};
+    p.rows[kSpareRow].comment = "end";
+    std::ostringstream out;
+    WriteProgramFile(out, p, 100, 42);
+    const std::string saved = out.str();
+    auto replaced = [&saved](const std::string& from, const std::string& to) {
+        std::string s = saved;
+        s.replace(s.find(from), from.size(), to);
+        return s;
+    };
+    std::string lineFeedsOnly;
+    for (char c : saved) {
+        if (c != '\r')
+            lineFeedsOnly += c;
+    }
+    auto firstLines = [&saved](int n) {
+        size_t end = 0;
+        for (int i = 0; i < n; ++i)
+            end = saved.find('\n', end) + 1;
+        return saved.substr(0, end);
+    };
+    const std::string cut = "файл обрезан: строк ";
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {"AsSaved", saved, ""},
+        {"LinesBeyondIgnored", saved + "extra\r\n", ""},
+        {"BareLineFeeds", lineFeedsOnly, ""},
+        {"LastLineWithoutItsEnd", saved.substr(0, saved.size() - 2), ""},
+        {"Empty", "", "файл пуст"},
+        {"FortyLines", firstLines(40), cut + "40 из 1002"},
+        {"CutInsideALine", firstLines(40) + "mov a", cut + "41 из 1002"},
+        {"OneLineShort", firstLines(1001), cut + "1001 из 1002"},
+        {"Utf8Comment", replaced(Utf8ToCp1251("загрузка"), "загрузка"),
+         "текст в кодировке UTF-8, а программа хранится в Windows-1251"},
+        {"NulByte", replaced("mov al,5", std::string("mov\0al,5", 9)), "не текст программы: байт 00h в строке 3"},
+        {"ByteOutside1251", replaced("end", "\x98"), "не текст программы: байт 98h в строке 1002"},
+        {"NotAProgram", "not a program\n", "в строке 1 не число (адрес начала ППОП)"},
+        {"NoPortLine", "100\r\n", "в строке 2 не число (номер порта)"},
+        {"BadPortLine", replaced("42\r\n", "2ah\r\n"), "в строке 2 не число (номер порта)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ProgramFileProblem(c.bytes), c.problem);
     }
 }
 
