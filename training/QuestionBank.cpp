@@ -113,19 +113,27 @@ std::vector<uint8_t> Unscramble(std::span<const uint8_t> scrambled, uint16_t key
 std::string WrapAnswerText(std::string_view cp1251)
 {
     std::string out;
-    std::size_t lineLength = 0;
+    std::size_t lineStart = 0;  // where the line being filled starts in out
     for (char c : cp1251) {
         if (c == kLineBreak) {
             out.push_back('\n');
-            lineLength = 0;
+            lineStart = out.size();
             continue;
         }
-        if (lineLength == kAnswerLineWidth) {
-            out.push_back('\n');
-            lineLength = 0;
-        }
         out.push_back(c);
-        ++lineLength;
+        if (out.size() - lineStart > kAnswerLineWidth) {
+            // One character too many: the line ends at its last blank, this
+            // character included, and the break takes the blank's place. A
+            // word that fills the whole line is cut before this character.
+            const std::size_t blank = out.rfind(' ');
+            if (blank != std::string::npos && blank > lineStart) {
+                out[blank] = '\n';
+                lineStart = blank + 1;
+            } else {
+                out.insert(out.size() - 1, 1, '\n');
+                lineStart = out.size() - 1;
+            }
+        }
     }
     return out;
 }

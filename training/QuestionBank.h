@@ -42,7 +42,7 @@ inline constexpr uint8_t kQuestionEnd = 1;
 inline constexpr uint8_t kWrongAnswerEnd = 0;
 inline constexpr uint8_t kCorrectAnswerEnd = 3;
 inline constexpr char kLineBreak = '|';
-// Answer labels are fixed-pitch and this wide; longer lines are cut here.
+// Answer labels are fixed-pitch and this wide; longer lines are wrapped.
 inline constexpr std::size_t kAnswerLineWidth = 64;
 
 // The key-driven byte sequence of the bank, of the result records' counters
@@ -81,8 +81,10 @@ Question ParseRecord(std::span<const uint8_t> record);
 // not (in Russian, for the builder's and the reader's messages).
 std::string CheckRecord(std::span<const uint8_t> record);
 
-// Breaks a Windows-1251 answer text at "|" and after every 64 characters of a
-// line; the result is still Windows-1251 with '\n' between lines.
+// Breaks a Windows-1251 answer text at "|" and wraps every line longer than
+// 64 characters at its last blank that keeps it within 64 (the break replaces
+// the blank); a word that fills a whole line is cut after 64 characters. The
+// result is still Windows-1251 with '\n' between lines.
 std::string WrapAnswerText(std::string_view cp1251);
 
 // The bytes to append to a file whose size is fileSize: header, offset table,

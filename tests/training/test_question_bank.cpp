@@ -132,6 +132,35 @@ TEST(Record, AnswerLinesAreCutAfter64Characters)
     }
 }
 
+TEST(Record, AnswerLinesWrapAtTheirLastBlankWithin64Characters)
+{
+    const std::string x63(63, 'x'), x64(64, 'x'), y70(70, 'y');
+    struct Case {
+        std::string text, wrapped;  // UTF-8, as the test window shows them
+    };
+    const std::vector<Case> cases = {
+        {"Передаёт управление строке 014 (20 десятичное), ничего не сохраняя",
+         "Передаёт управление строке 014 (20 десятичное), ничего не\nсохраняя"},
+        {x64 + " yy", x64 + "\nyy"},                                   // the blank right after a full line
+        {x63 + " yy", x63 + "\nyy"},                                   // the last blank within the line
+        {"a " + y70, "a\n" + std::string(64, 'y') + "\n" + "yyyyyy"},  // a word longer than a line is cut
+        {"abc de|" + x63 + " yy", "abc de\n" + x63 + "\nyy"},          // "|" starts the count afresh
+        {"слово " + x64, "слово\n" + x64},                             // a whole-line word moves down whole
+        {"коротко и ясно", "коротко и ясно"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp1251ToUtf8(WrapAnswerText(Utf8ToCp1251(c.text))), c.wrapped) << c.text;
+    }
+    // twenty nine-letter words: six fit a line (59 characters), every line ends at a word
+    std::string words;
+    for (int i = 0; i < 20; ++i)
+        words += "abcdefghi ";
+    std::string line = "abcdefghi";
+    for (int i = 1; i < 6; ++i)
+        line += " abcdefghi";
+    EXPECT_EQ(WrapAnswerText(words), line + "\n" + line + "\n" + line + "\nabcdefghi abcdefghi ");
+}
+
 TEST(Record, ChecksCatchEveryBrokenRule)
 {
     struct Case {
