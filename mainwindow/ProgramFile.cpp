@@ -118,6 +118,8 @@ std::string ProgramFileProblem(std::string_view bytes)
 {
     if (bytes.empty())
         return "файл пуст";
+    if (LooksLikeUtf8(bytes))  // first: its letters hold bytes such as 98h
+        return "текст в кодировке UTF-8, а программа хранится в Windows-1251";
     int lines = 0;  // complete lines, and a last one without its line end
     std::string_view header[2];
     for (size_t start = 0; start < bytes.size();) {
@@ -132,8 +134,6 @@ std::string ProgramFileProblem(std::string_view bytes)
             header[lines - 1] = line;
         start = end + 1;
     }
-    if (LooksLikeUtf8(bytes))
-        return "текст в кодировке UTF-8, а программа хранится в Windows-1251";
     if (!ParseHeaderNumber(header[0]))
         return "в строке 1 не число (адрес начала ППОП)";
     if (!ParseHeaderNumber(header[1]))

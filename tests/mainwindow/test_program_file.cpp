@@ -308,6 +308,7 @@ TEST(ProgramFileProblem, NamesWhatKeepsBytesFromBeingAWholeProgram)
         return saved.substr(0, end);
     };
     const std::string cut = "файл обрезан: строк ";
+    const std::string utf8 = "текст в кодировке UTF-8, а программа хранится в Windows-1251";
 
     struct Case {
         const char* name;
@@ -323,8 +324,8 @@ TEST(ProgramFileProblem, NamesWhatKeepsBytesFromBeingAWholeProgram)
         {"FortyLines", firstLines(40), cut + "40 из 1002"},
         {"CutInsideALine", firstLines(40) + "mov a", cut + "41 из 1002"},
         {"OneLineShort", firstLines(1001), cut + "1001 из 1002"},
-        {"Utf8Comment", replaced(Utf8ToCp1251("загрузка"), "загрузка"),
-         "текст в кодировке UTF-8, а программа хранится в Windows-1251"},
+        {"Utf8Comment", replaced(Utf8ToCp1251("загрузка"), "загрузка"), utf8},
+        {"Utf8WithByte98", replaced(Utf8ToCp1251("загрузка"), "Игра"), utf8},  // И is D0 98
         {"NulByte", replaced("mov al,5", std::string("mov\0al,5", 9)), "не текст программы: байт 00h в строке 3"},
         {"ByteOutside1251", replaced("end", "\x98"), "не текст программы: байт 98h в строке 1002"},
         {"NotAProgram", "not a program\n", "в строке 1 не число (адрес начала ППОП)"},
