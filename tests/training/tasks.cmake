@@ -22,6 +22,14 @@ add_dependencies(test_task_check ravx_tasks)
 add_test(NAME task_check COMMAND test_task_check)
 set_tests_properties(task_check PROPERTIES TIMEOUT 300)
 
+# The comparison that finds copied solutions, on a reference solution, a
+# disguised copy of it and an independent solution of the same task.
+add_executable(test_similarity training/test_similarity.cpp)
+target_link_libraries(test_similarity PRIVATE ravx_listing GTest::gtest_main)
+target_compile_definitions(test_similarity PRIVATE RAVX_SOLUTIONS="${CMAKE_CURRENT_SOURCE_DIR}/tasks/solutions"
+                                                   RAVX_SIMILAR="${CMAKE_CURRENT_SOURCE_DIR}/tasks/similar")
+add_test(NAME similarity COMMAND test_similarity)
+
 # The tasks window, driven with Qt Test on the offscreen platform.
 if(TARGET ravx_gui)
   ravx_add_gui_test(test_tasks_window tasks_window training/test_tasks_window.cpp)
