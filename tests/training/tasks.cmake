@@ -37,13 +37,15 @@ if(TARGET ravx_gui)
   add_dependencies(test_tasks_window ravx_tasks)
 endif()
 
-# ravx-run --check over students' files; and once through the installed-style
-# executable, which finds ravx.zad beside itself.
+# ravx-run --check and --check-list over students' files, and --help; and once
+# through the installed-style executable, which finds ravx.zad beside itself.
 add_executable(test_check_cli tools/test_check_cli.cpp)
 target_link_libraries(test_check_cli PRIVATE ravx_run_lib ravx_listing GTest::gtest_main)
 target_compile_definitions(test_check_cli PRIVATE RAVX_TASK_FILE="${RAVX_TASK_FILE}"
-                                                  RAVX_SOLUTIONS="${CMAKE_CURRENT_SOURCE_DIR}/tasks/solutions")
-add_dependencies(test_check_cli ravx_tasks)
+                                                  RAVX_SOLUTIONS="${CMAKE_CURRENT_SOURCE_DIR}/tasks/solutions"
+                                                  RAVX_SIMILAR="${CMAKE_CURRENT_SOURCE_DIR}/tasks/similar"
+                                                  RAVX_RUNNER="$<TARGET_FILE:ravx-run>")
+add_dependencies(test_check_cli ravx_tasks ravx-run)
 add_test(NAME check_cli COMMAND test_check_cli)
 add_test(NAME check_cli.executable
   COMMAND sh -c "\"$1\" prg \"$2\" \"$4/check-01.prg\" \"$4/check-01.dmp\" && \"$3\" --check 1:game \"$4/check-01.prg\""

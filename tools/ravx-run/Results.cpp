@@ -13,6 +13,13 @@
 
 namespace ravx {
 
+const char* const kResultsUsage =
+    "usage: ravx-run --results [--csv FILE] | --results-purge | --results-import FILE.ini\n"
+    "  --results              list the entry test's records of the lab's store, newest\n"
+    "                         first; with --csv FILE also as CSV\n"
+    "  --results-purge        delete the records older than ten days\n"
+    "  --results-import FILE.ini  move the records of another store file into this store\n";
+
 namespace {
 
 constexpr int kExitOk = 0;

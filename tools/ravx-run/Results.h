@@ -23,4 +23,7 @@ namespace ravx {
 bool IsResultsCommand(const std::vector<std::string>& args);
 int RunResultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// The usage lines of these commands, for --help.
+extern const char* const kResultsUsage;
+
 }  // namespace ravx

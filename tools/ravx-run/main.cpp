@@ -1,5 +1,6 @@
 // ravx-run: runs a program headless for teachers, tests and benchmarks.
 #include <QCoreApplication>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -7,9 +8,28 @@
 #include "tools/ravx-run/Results.h"
 #include "tools/ravx-run/Runner.h"
 
+namespace {
+
+// Every command's options, for --help and a call without arguments.
+std::string Help()
+{
+    return std::string(ravx::kRunUsage) + "\n" + ravx::CheckUsage() + "\n" + ravx::kResultsUsage +
+           "\n  --help                 print this text\n";
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        std::cout << Help();
+        return 0;
+    }
+    if (args.empty()) {
+        std::cerr << "ravx-run: no program given\n" << Help();
+        return 2;
+    }
     if (ravx::IsCheckCommand(args)) {
         // the task file lives beside the executable, as for the application
         std::error_code ec;
@@ -30,8 +50,6 @@ int main(int argc, char** argv)
         return 0;
     } catch (const ravx::RunnerError& e) {
         std::cerr << "ravx-run: " << e.what() << "\n";
-        if (args.empty())
-            std::cerr << ravx::kRunUsage;
         return 2;
     }
 }
