@@ -42,9 +42,16 @@ constexpr uint64_t kFirstBusyInput = 17;  // steps after the program came to res
 constexpr uint32_t kSeedCandidates = 64;
 constexpr std::size_t kSeedsUsed = 3;
 
+// Keeps the first error window the run would show: some errors (an empty
+// FIFO read) let the statement go on once the window is closed.
 class CheckHost : public Host {
 public:
-    void reportError(uint8_t) override {}
+    void reportError(uint8_t code) override
+    {
+        if (reported == 0)
+            reported = code;
+    }
+    uint8_t reported = 0;
 };
 
 std::string StepsText(uint64_t n)
@@ -169,6 +176,11 @@ private:
     }
     std::vector<std::string> expected(const std::vector<std::string>& chars) const { return ExpectedRow(chars, t_); }
     int score() const;
+    std::string errorText(uint8_t code, uint64_t step) const
+    {
+        return "ошибка " + std::to_string(code) + " «" + ErrorMessage(code)[0] + "» в строке " +
+               RowAddressText(sim_.LastRow()) + " на шаге " + StepsText(step);
+    }
     // The reason when input was given and the program never read it.
     std::string inputIgnored() const
     {
@@ -266,6 +278,10 @@ CheckRun::Rest CheckRun::runToRest(const std::vector<std::pair<uint64_t, const S
                     stop = true;
                 }
             }
+            if (host_.reported != 0 && !stop) {
+                restProblem_ = errorText(host_.reported, steps_ + step);
+                stop = true;
+            }
             if (sim_.ravx.DisplayRam != shown) {
                 shown = sim_.ravx.DisplayRam;
                 lastChange = step;
@@ -294,9 +310,7 @@ CheckRun::Rest CheckRun::runToRest(const std::vector<std::pair<uint64_t, const S
     if (stop)
         return Rest::Failed;
     if (why == RunStop::Error) {
-        const uint8_t code = sim_.m.ErrorCode;
-        restProblem_ = "ошибка " + std::to_string(code) + " «" + ErrorMessage(code)[0] + "» в строке " +
-                       RowAddressText(sim_.LastRow()) + " на шаге " + StepsText(steps_);
+        restProblem_ = errorText(sim_.m.ErrorCode, steps_);
         return Rest::Failed;
     }
     if (rest)

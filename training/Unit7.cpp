@@ -264,7 +264,8 @@ void TForm7::DisplayTask()
     const std::string port = portText_ ? portText_().toStdString() : std::string();
     auto error = training::ShowTask(*file_, ED->value(), kind, port, display_);
     const auto terms = ShownTerms();
-    KindL->setText(terms ? FromUtf8(training::KindSummary(*terms)) : QString());
+    KindL->setText(terms ? FromUtf8(training::KindSummary(*terms) + ".\n" + training::CheckSummary(*terms) + ".")
+                         : QString());
     ShowDisplay();
     if (error)
         ShowMessage(FromUtf8(*error));

@@ -138,6 +138,9 @@ private slots:
         tasks->ComboBox1->setCurrentIndex(1);
         emit tasks->ComboBox1->activated(1);
         QVERIFY(tasks->KindL->text().contains(QStringLiteral("без прерываний")));
+        // and what its check types, in which orders, within which budget
+        QVERIFY(tasks->KindL->text().contains(QStringLiteral("клавиши в другом порядке")));
+        QVERIFY(tasks->KindL->text().contains(QStringLiteral("до 200 000 шагов")));
         auto answer = [&] {
             QString text;
             onNextModal([&](QWidget* w) {
@@ -154,8 +157,8 @@ private slots:
         sim.program.rows[1].statement = "mov al,00h";  // left entry where the task asks right
         const QString edited = state();
         const QString text = answer();
-        QVERIFY2(text.startsWith(QStringLiteral("Задание 7, «Игровая»: не решено.\n\nверхняя линейка: нужно "
-                                                 "«····bEEF», показано «bEEF····»")),
+        QVERIFY2(text.startsWith(QStringLiteral("Задание 7, «Игровая»: не решено.\n\nпосле 1-го символа («b») "
+                                                 "верхняя линейка: нужно «·······b», показано «b·······»")),
                  qPrintable(text));
         QCOMPARE(state(), edited);
         tasks->close();
