@@ -128,7 +128,8 @@ TEST_F(CheckCommand, AFolderOfGoodWrongAndUnreadableFiles)
 }
 
 // The folder of a class as a teacher finds it: solutions of several tasks,
-// a wrong one, a copy, files that are no whole program, a short dump.
+// a wrong one, a copy, files that are no whole program, dumps that are no
+// whole dump.
 TEST_F(CheckCommand, AClassListOfMixedFiles)
 {
     Student("ivanov", Solution("07-game.lst"));
@@ -146,6 +147,8 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
     WriteAll(dir / "empty.prg", "");
     Student("shortdump", Solution("07-game.lst"));
     fs::resize_file(dir / "shortdump.dmp", 100);
+    Student("dumpfolder", Solution("07-game.lst"), false);
+    fs::create_directory(dir / "dumpfolder.dmp");
     const fs::path list = dir / "class.csv";
     WriteAll(list, kBom +
                        "file;task;kind\r\n"
@@ -161,6 +164,7 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
                        "garbage.prg;1;standard\r\n"
                        "empty.prg;1;standard\r\n"
                        "shortdump.prg;7;game\r\n"
+                       "dumpfolder.prg;7;game\r\n"
                        "missing.prg;1;standard");  // the last line without its line end
     const fs::path csv = dir / "out" / "table.csv";
     fs::create_directories(csv.parent_path());
@@ -182,6 +186,7 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
         {"garbage.prg", "1", "standard", "не прочитано", "не текст программы: байт 03h в строке 1"},
         {"empty.prg", "1", "standard", "не прочитано", "файл пуст"},
         {"shortdump.prg", "7", "game", "не прочитано", "файл прошивки shortdump.dmp: файл обрезан: байт 100 из 4894"},
+        {"dumpfolder.prg", "7", "game", "не прочитано", "файл прошивки dumpfolder.dmp: нет доступа к файлу"},
         {"missing.prg", "1", "standard", "не прочитано", "файл не найден"},
     };
     const auto lines = Lines();
@@ -203,8 +208,8 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
     const std::vector<std::string> expectedRest = {
         "задание 1, «Стандартная»: решено 0 из 5, не прочитано 5",
         "задание 5, «Ввод по стробу»: решено 3 из 3",
-        "задание 7, «Игровая»: решено 1 из 3, не решено 1, не прочитано 1",
-        "всего: решено 4 из 11, не решено 1, не прочитано 6",
+        "задание 7, «Игровая»: решено 1 из 4, не решено 1, не прочитано 2",
+        "всего: решено 4 из 12, не решено 1, не прочитано 7",
         "похожие программы (от 75% совпадающих операторов):",
         "ivanov.prg\tpetrov.prg\t95% совпадающих операторов (совпали 19, операторов 20 и 20)",
         "sub/sidorov.prg\torlov.prg\t89% совпадающих операторов (совпали 33, операторов 34 и 40)",
