@@ -240,7 +240,8 @@ TEST(CheckList, BadLinesAreNamedWithTheirNumbers)
         "  # a comment\n"
         "\"f;\"\"g\"\".prg\" ; 12 ; game-psoo\n"
         "file;task;kind\n"  // a header only as the first line
-        "h.prg;x7;strobe\n");
+        "h.prg;x7;strobe\n"
+        "\"i.prg\"x;7;game\n");
     ASSERT_EQ(list.files.size(), 2u);
     EXPECT_EQ(list.files[0].file, "a.prg");
     EXPECT_EQ(list.files[1].file, "f;\"g\".prg");
@@ -255,6 +256,7 @@ TEST(CheckList, BadLinesAreNamedWithTheirNumbers)
         "6: a quote is not closed",
         "9: task \"task\" is not a number 1..22",
         "10: task \"x7\" is not a number 1..22",
+        "11: text after a closing quote",
     };
     EXPECT_EQ(list.errors, errors);
 

@@ -39,47 +39,59 @@ std::string_view Trimmed(std::string_view s)
 
 bool HasUpperHalfBytes(std::string_view s)
 {
-    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    constexpr unsigned char kFirstUpperByte = 0x80;
+    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= kFirstUpperByte; });
 }
 
-// The fields of one line; nothing when a quote is left open.
-std::optional<std::vector<std::string>> SplitFields(std::string_view line)
+// A quoted field from its opening quote at `i` on; `i` ends past the closing
+// quote. Nothing when the quote is not closed.
+std::optional<std::string> QuotedField(std::string_view line, std::size_t& i)
+{
+    std::string field;
+    for (++i; i < line.size(); ++i) {
+        if (line[i] != kQuote) {
+            field += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == kQuote) {
+            field += kQuote;
+            ++i;
+        } else {
+            ++i;
+            return field;
+        }
+    }
+    return std::nullopt;
+}
+
+// The fields of one line; nothing, with `problem` set, for a bad quote.
+std::optional<std::vector<std::string>> SplitFields(std::string_view line, std::string& problem)
 {
     std::vector<std::string> fields;
-    std::size_t i = 0;
-    while (true) {
-        std::string field;
+    for (std::size_t i = 0;; ++i) {  // past the separator
         const std::size_t start = i;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
+        i = std::min(line.find_first_not_of(kBlanks, i), line.size());
+        std::string field;
         if (i < line.size() && line[i] == kQuote) {
-            for (++i;; ++i) {
-                if (i >= line.size())
-                    return std::nullopt;
-                if (line[i] == kQuote) {
-                    if (i + 1 < line.size() && line[i + 1] == kQuote) {
-                        field += kQuote;
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line[i];
+            const auto quoted = QuotedField(line, i);
+            if (!quoted) {
+                problem = "a quote is not closed";
+                return std::nullopt;
             }
-            const std::size_t end = std::min(line.find(kSeparator, i), line.size());
-            if (!Trimmed(line.substr(i, end - i)).empty())
-                return std::nullopt;  // text after the closing quote
-            i = end;
+            field = *quoted;
         } else {
-            const std::size_t end = std::min(line.find(kSeparator, start), line.size());
-            field = Trimmed(line.substr(start, end - start));
-            i = end;
+            i = start;
         }
+        const std::size_t end = std::min(line.find(kSeparator, i), line.size());
+        const std::string_view rest = Trimmed(line.substr(i, end - i));
+        if (i != start && !rest.empty()) {
+            problem = "text after a closing quote";
+            return std::nullopt;
+        }
+        if (i == start)
+            field = rest;
         fields.push_back(std::move(field));
+        i = end;
         if (i >= line.size())
             return fields;
-        ++i;  // past the separator
     }
 }
 
@@ -145,9 +157,10 @@ CheckList ParseCheckList(std::string_view text)
         const bool header = std::exchange(first, false);
         auto bad = [&](const std::string& why) { list.errors.push_back(std::to_string(number) + ": " + why); };
 
-        const auto fields = SplitFields(line);
+        std::string problem;
+        const auto fields = SplitFields(line, problem);
         if (!fields) {
-            bad("a quote is not closed");
+            bad(problem);
             continue;
         }
         if (header && IsHeader(*fields))
