@@ -566,7 +566,7 @@ std::vector<uint32_t> RevealingSeeds(const ProgramLoader& load, const TaskTerms&
     const uint32_t base = static_cast<uint32_t>(t.number * 1000 + static_cast<int>(t.kind) * 100);
     for (uint32_t k = 0; k < kSeedCandidates; ++k) {
         sim.ravx.Seed(base + k);
-        sim.ravx.Reset();
+        sim.ResetKey();  // as the run resets
         int visible = 0;
         for (uint8_t code : sim.ravx.DisplayRam)
             visible += Visible(sim, code);

@@ -137,6 +137,7 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
     Student("sub/sidorov", Solution("05-strobe.lst"));
     Student("kozlov", Similar("05-strobe-own.lst"));  // the same task solved independently
     Student("orlov", Similar("05-strobe-copy.lst"));  // sidorov's, disguised
+    Student("vasin", Solution("07-game.lst"));        // ivanov's, handed in for another task: no copy pair
     const std::string saved = ReadAll(Student("standard", Solution("01-standard.lst"), false));
     size_t fortyLines = 0;
     for (int i = 0; i < 40; ++i)
@@ -165,6 +166,7 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
                        "empty.prg;1;standard\r\n"
                        "shortdump.prg;7;game\r\n"
                        "dumpfolder.prg;7;game\r\n"
+                       "vasin.prg;9;game\r\n"
                        "missing.prg;1;standard");  // the last line without its line end
     const fs::path csv = dir / "out" / "table.csv";
     fs::create_directories(csv.parent_path());
@@ -187,6 +189,7 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
         {"empty.prg", "1", "standard", "не прочитано", "файл пуст"},
         {"shortdump.prg", "7", "game", "не прочитано", "файл прошивки shortdump.dmp: файл обрезан: байт 100 из 4894"},
         {"dumpfolder.prg", "7", "game", "не прочитано", "файл прошивки dumpfolder.dmp: нет доступа к файлу"},
+        {"vasin.prg", "9", "game", "не решено", ""},
         {"missing.prg", "1", "standard", "не прочитано", "файл не найден"},
     };
     const auto lines = Lines();
@@ -209,7 +212,8 @@ TEST_F(CheckCommand, AClassListOfMixedFiles)
         "задание 1, «Стандартная»: решено 0 из 5, не прочитано 5",
         "задание 5, «Ввод по стробу»: решено 3 из 3",
         "задание 7, «Игровая»: решено 1 из 4, не решено 1, не прочитано 2",
-        "всего: решено 4 из 12, не решено 1, не прочитано 7",
+        "задание 9, «Игровая»: решено 0 из 1, не решено 1",
+        "всего: решено 4 из 13, не решено 2, не прочитано 7",
         "похожие программы (от 75% совпадающих операторов):",
         "ivanov.prg\tpetrov.prg\t95% совпадающих операторов (совпали 19, операторов 20 и 20)",
         "sub/sidorov.prg\torlov.prg\t89% совпадающих операторов (совпали 33, операторов 34 и 40)",

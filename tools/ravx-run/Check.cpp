@@ -313,7 +313,9 @@ std::vector<SimilarPair> SimilarPairs(const std::vector<Row>& rows)
     std::vector<SimilarPair> pairs;
     for (auto a = rows.begin(); a != rows.end(); ++a) {
         for (auto b = std::next(a); b != rows.end(); ++b) {
-            if (!a->read || !b->read)
+            // a copy is of the same task in the same kind; programs of other tasks share the
+            // lab's common opening (CW0, CW1, CW6 and its wait, CW4) and would only add noise
+            if (!a->read || !b->read || a->entry.task != b->entry.task || a->entry.kind != b->entry.kind)
                 continue;
             const training::StatementMatch m = training::MatchStatements(a->statements, b->statements);
             if (m.statementsA > 0 && m.statementsB > 0 && m.Percent() >= training::kSimilarPercent)
