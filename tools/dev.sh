@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n libgtest-dev libbenchmark-dev
-          xvfb xauth shared-mime-info fonts-dejavu-core fonts-liberation2 file xdotool x11-utils x11-xkb-utils imagemagick
+          xvfb xauth openbox shared-mime-info fonts-dejavu-core fonts-liberation2 file xdotool x11-utils x11-xkb-utils imagemagick
           libqt6sql6-psql postgresql)
 
 install_missing() {
