@@ -367,19 +367,23 @@ std::string OtherCharacter(const std::string& c)
 }
 
 // The group characters in another order, or, all of them being the same,
-// another character in their place.
-std::pair<std::vector<std::string>, std::string> VariedCharacters(const std::vector<std::string>& chars)
+// another character in their place; with the script's name.
+std::pair<std::vector<std::string>, std::string> VariedCharacters(const std::vector<std::string>& chars, bool strobe)
 {
     for (std::size_t k = 1; k < chars.size(); ++k) {
         std::vector<std::string> turned(chars.begin() + k, chars.end());
         turned.insert(turned.end(), chars.begin(), chars.begin() + k);
         if (turned != chars)
-            return {turned, "в другом порядке: " + Spaced(turned)};
+            return {turned,
+                    std::string(strobe ? "символы по стробу" : "клавиши") + " в другом порядке: " + Spaced(turned)};
     }
     std::vector<std::string> other;
     for (const auto& c : chars)
         other.push_back(OtherCharacter(c));
-    return {other, "другие: " + Spaced(other) + " вместо " + Spaced(chars)};
+    const bool one = chars.size() == 1;
+    const std::string what = strobe ? (one ? "другой символ по стробу: " : "другие символы по стробу: ")
+                                    : (one ? "другая клавиша: " : "другие клавиши: ");
+    return {other, what + Spaced(other) + " вместо " + Spaced(chars)};
 }
 
 // Other sensors closed, so that the rule shows something else than the task.
@@ -484,7 +488,7 @@ std::vector<CheckScript> CheckScripts(const TaskTerms& t, std::string* problem)
     const bool strobe = t.kind == TaskKind::Strobed;
     const std::string what = strobe ? "символы по стробу " : "клавиши ";
     auto make = [&](const std::vector<std::string>& chars, std::string name, ScriptPace pace, bool varied) {
-        CheckScript s{what + std::move(name), pace};
+        CheckScript s{std::move(name), pace};
         FillUpper(t, chars, s);
         s.lower = t.lower;
         s.varied = varied;
@@ -496,10 +500,13 @@ std::vector<CheckScript> CheckScripts(const TaskTerms& t, std::string* problem)
         }
         return std::optional<CheckScript>{s};
     };
-    const auto [other, otherName] = VariedCharacters(groups);
-    const auto slow = make(groups, Spaced(groups) + (strobe ? " по одному" : " по одной") + ", когда программа ждет",
+    const auto [other, otherName] = VariedCharacters(groups, strobe);
+    const bool one = groups.size() == 1;
+    const std::string own = (one ? (strobe ? "символ по стробу " : "клавиша ") : what) + Spaced(groups);
+    const auto slow = make(groups, own + (one ? "" : strobe ? " по одному" : " по одной") + ", когда программа ждет",
                            ScriptPace::AtRest, false);
-    const auto fast = make(groups, Spaced(groups) + " подряд, пока программа занята", ScriptPace::Busy, false);
+    const auto fast =
+        make(groups, own + (one ? " сразу" : " подряд") + ", пока программа занята", ScriptPace::Busy, false);
     const auto varied = make(other, otherName, ScriptPace::AtRest, true);
     if (!slow || !fast || !varied)
         return fail("для символа группы нет клавиши");
@@ -555,13 +562,14 @@ std::string CheckSummary(const TaskTerms& t)
     if (scripts.empty())
         return "Проверка невозможна: " + problem;
     if (t.kind == TaskKind::Standard)
-        return "Проверка: без ввода; текст должен появиться, и программа должна остановиться или ждать, " + budget;
-    std::string s = "Проверка: ";
+        return "Проверка: без ввода; программа должна вывести текст и остановиться (или ждать) не позже чем через "
+               "200 000 шагов";
+    std::string s = "Проверка — " + std::to_string(scripts.size()) + " прогона:";
     for (std::size_t i = 0; i < scripts.size(); ++i)
-        s += (i == 0 ? "" : i + 1 == scripts.size() ? " и " : ", ") + scripts[i].name;
+        s += (i == 0 ? " " : "; ") + std::to_string(i + 1) + ") " + scripts[i].name;
     if (t.kind == TaskKind::SensorAnalysis)
-        return s + "; на каждое изменение датчиков " + budget;
-    return s + "; индикатор сверяется до ввода и после каждого символа; до первого символа и между символами " +
+        return s + ". На каждое изменение датчиков — " + budget;
+    return s + ". Индикатор сверяется до ввода и после каждого символа; до первого символа и между символами — " +
            budget;
 }
 

@@ -266,6 +266,12 @@ void TForm7::DisplayTask()
     const auto terms = ShownTerms();
     KindL->setText(terms ? FromUtf8(training::KindSummary(*terms) + ".\n" + training::CheckSummary(*terms) + ".")
                          : QString());
+    // as wide as the grids and as high as its wrapped text: the window's fixed
+    // size follows the hints, and a wrapped label's own hint is one line
+    const int width = StringGrid1->minimumWidth();
+    KindL->setFixedWidth(width);
+    KindL->setFixedHeight(KindL->heightForWidth(width));
+    layout()->activate();
     ShowDisplay();
     if (error)
         ShowMessage(FromUtf8(*error));
