@@ -234,14 +234,17 @@ void CheckRun::apply(const ScriptInput& in)
 }
 
 // Runs until the program comes to rest: its whole state comes back (Brent's
-// cycle search over the state after each step), so that without input it
-// will only repeat itself. Inputs in `timed` are given at their step after
+// cycle search over the state after each step) with the display RAM
+// unchanged on the way, so that without input it will only repeat itself and
+// show the same. Inputs in `timed` are given at their step after
 // the start. Past the budget, indicators that stood still for the last
 // kCheckStableSteps steps count as the program's result.
 CheckRun::Rest CheckRun::runToRest(const std::vector<std::pair<uint64_t, const ScriptInput*>>& timed)
 {
     auto probe = std::make_unique<RestProbe>();
+    uint64_t power = 1, lambda = 0, step = 0, lastChange = 0, probeAt = 0;
     auto take = [&] {
+        probeAt = step;
         probe->m = sim_.m;
         probe->r = sim_.ravx.State();
         probe->matrix = sim_.panel.Matrix;
@@ -255,7 +258,6 @@ CheckRun::Rest CheckRun::runToRest(const std::vector<std::pair<uint64_t, const S
                sim_.panel.Matrix == probe->matrix;
     };
     take();
-    uint64_t power = 1, lambda = 0, step = 0, lastChange = 0;
     std::size_t next = 0;
     std::array<uint8_t, kDisplayPositions> shown = sim_.ravx.DisplayRam;
     bool rest = false, stop = false;
@@ -296,7 +298,8 @@ CheckRun::Rest CheckRun::runToRest(const std::vector<std::pair<uint64_t, const S
                 power = 1;
                 lambda = 0;
             } else if (next == timed.size() && same()) {
-                rest = true;
+                // a loop that keeps changing the display RAM is no rest: it shows changes for ever
+                rest = lastChange <= probeAt;
             } else if (++lambda == power) {
                 take();
                 power *= 2;

@@ -231,6 +231,11 @@ TEST(TaskSolutions, SoundAndWrongVariants)
         {1, "standard", {.rows = {{0x00D, "out 2ah"}}}, "ошибка 7 «.+» в строке 00D на шаге \\d+$"},
         // the FIFO read without a look at the status: error 21 at its row, not a display
         {2, "game", {.rows = {{0x00E, "nop"}, {0x00F, "nop"}, {0x010, "nop"}}}, "^ошибка 21 «.+» в строке 011 на шаге \\d+"},
+        // a display that never stops changing: the same loop for ever, writing a new byte each time
+        {1,
+         "standard",
+         {.rows = {{0x00C, "inc al"}, {0x00D, "out 2ah,al"}, {0x00E, "jmp 0ch"}}, .ownRows = true},
+         "^индикатор все еще меняется через 200 000 шагов после пуска: программа должна вывести текст"},
         // a program that never shows anything
         {1, "standard", {.rows = {{0x00A, "jmp 0ah"}}}, "на индикаторе ничего нет после \\d+ шагов"},
         // the right text before any input: written by the program, not read
