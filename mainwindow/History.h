@@ -4,7 +4,8 @@
 // whole state is saved; between two steps only what the student's hands
 // changed (matrix, Ctrl, Shift, the octal box, a strobe) is written down.
 // Stepping back restores the checkpoint before the wanted step and replays
-// up to it, with the host silent.
+// up to it, with the host silent. The error counter is no part of what goes
+// back: it counts the error windows the student was shown.
 #pragma once
 
 #include <array>

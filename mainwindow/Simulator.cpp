@@ -241,6 +241,9 @@ bool Simulator::StepBack()
     if (!replay.from)
         return false;
     const PanelInputs hands = PanelInputs::Of(panel, ravx);
+    // an error window once shown stays counted: the teacher's checksum reads
+    // the counter, and a step back must not take a shown error away
+    const uint16_t counted = m.ErrorCounter;
     restore(*replay.from);
     // the steps from the checkpoint on once more, with the hands as they were
     // and without windows: their errors were shown the first time
@@ -255,6 +258,7 @@ bool Simulator::StepBack()
     }
     relay_.muted = false;
     hands.ApplyTo(panel, ravx);
+    m.ErrorCounter = counted;
     history_.TruncateTo(target, hands, ravx.HandsVersion);
     return true;
 }

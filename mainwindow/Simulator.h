@@ -109,8 +109,9 @@ public:
 
     // ---- "Шаг назад" ----
     // Back to the state before the last step: machine, controller, panel
-    // texts; the student's hands (matrix, Ctrl, Shift, octal box) stay.
-    // False when there is nothing to go back to.
+    // texts; the student's hands (matrix, Ctrl, Shift, octal box) stay, and
+    // so does the error counter (only reset clears it). False when there is
+    // nothing to go back to.
     bool StepBack();
     bool CanStepBack() const { return history_.Depth() > 0; }
     uint64_t HistoryDepth() const { return history_.Depth(); }

@@ -1,6 +1,6 @@
 // "Шаг назад": steps forward, then back, through command words, FIFO reads,
 // an interrupt, failed statements and a display clear; the whole state must
-// come back as it was, the student's hands excepted.
+// come back as it was, the student's hands and the error counter excepted.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -20,10 +20,12 @@ struct State {
 
 State Take(const Rig& r) { return {r.sim.m, r.sim.ravx.State(), r.sim.panel}; }
 
-// The state as recorded, with the hands as they are now.
-State WithHands(State s, const Rig& r)
+// The state as recorded, with what a step back leaves as it is now: the
+// hands and the error counter.
+State AsNow(State s, const Rig& r)
 {
     PanelInputs::Of(r.sim.panel, r.sim.ravx.State()).ApplyTo(s.p, s.c);
+    s.m.ErrorCounter = r.sim.m.ErrorCounter;
     return s;
 }
 
@@ -92,7 +94,9 @@ TEST(History, BackAndForthRestoresEveryStep)
         ASSERT_EQ(r.sim.HistoryDepth(), static_cast<uint64_t>(prog.steps)) << prog.name;
         for (int n = prog.steps - 1; n >= 0; --n) {
             ASSERT_TRUE(r.sim.StepBack()) << prog.name << " at " << n;
-            ExpectEqual(Take(r), WithHands(before[n], r), std::string(prog.name) + " back to " + std::to_string(n));
+            ExpectEqual(Take(r), AsNow(before[n], r), std::string(prog.name) + " back to " + std::to_string(n));
+            // every window shown stays counted
+            EXPECT_EQ(r.sim.m.ErrorCounter, r.errors.size()) << prog.name << " back to " << n;
             if (testing::Test::HasFailure())
                 return;
         }
@@ -106,12 +110,59 @@ TEST(History, BackAndForthRestoresEveryStep)
                 prog.hands(r, n);
             r.sim.Step();
         }
-        ExpectEqual(Take(r), end, std::string(prog.name) + " forward again");
+        ExpectEqual(Take(r), AsNow(end, r), std::string(prog.name) + " forward again");
+        EXPECT_EQ(r.sim.m.ErrorCounter, r.errors.size()) << prog.name << " forward again";
         // the errors were shown once each: a replay shows none
         if (std::string(prog.name) == "a failed statement stays failing") {
             EXPECT_EQ(r.errors.size(), static_cast<std::size_t>(2 * (prog.steps - 3)));
         }
     }
+}
+
+// A step back never takes back an error window the student has seen: the
+// counter (and the checksum the teacher reads from it) only goes up, also
+// when the step back replays steps that failed, and only reset clears it.
+TEST(History, CountedErrorsStayCounted)
+{
+    Rig r;
+    r.load({"inc ax", ""});  // row 1 has no statement: every step there fails
+    struct Move {
+        const char* what;
+        bool back;
+        uint16_t ip;  // after the move
+        uint16_t counter;
+    };
+    const Move moves[] = {
+        {"step", false, 1, 0}, {"failed step", false, 1, 1}, {"failed step", false, 1, 2},
+        {"back", true, 1, 2},  {"back", true, 1, 2},         {"back over the good step", true, 0, 2},
+        {"step", false, 1, 2}, {"failed step", false, 1, 3}, {"back", true, 1, 3},
+    };
+    for (const Move& move : moves) {
+        if (move.back)
+            ASSERT_TRUE(r.sim.StepBack()) << move.what;
+        else
+            r.sim.Step();
+        EXPECT_EQ(r.sim.m.IP, move.ip) << move.what;
+        EXPECT_EQ(r.sim.m.ErrorCounter, move.counter) << move.what;
+    }
+    EXPECT_EQ(r.errors.size(), 3u);
+    const uint16_t ax = r.sim.m.AX;
+    ASSERT_TRUE(r.sim.StepBack());
+    EXPECT_EQ(r.sim.m.AX, ax - 1);  // the rest of the state does go back
+    EXPECT_EQ(r.sim.m.ErrorCounter, 3);
+
+    // back across a checkpoint: the steps replayed from the one before fail
+    // again, silently, and count nothing
+    r.sim.ResetKey();
+    EXPECT_EQ(r.sim.m.ErrorCounter, 0);
+    for (uint64_t n = 0; n < History::kCheckpointInterval + 10; ++n)
+        r.sim.Step();
+    const uint16_t shown = r.sim.m.ErrorCounter;
+    EXPECT_EQ(shown, History::kCheckpointInterval + 9);
+    for (int n = 0; n < 20; ++n)
+        ASSERT_TRUE(r.sim.StepBack());
+    EXPECT_EQ(r.sim.m.ErrorCounter, shown);
+    EXPECT_EQ(r.sim.m.IP, 1);
 }
 
 TEST(History, StepsBackAfterAStepBackGoOnFromThere)
@@ -130,7 +181,10 @@ TEST(History, StepsBackAfterAStepBackGoOnFromThere)
         ASSERT_TRUE(r.sim.StepBack());
     for (int n = 0; n < 600; ++n)
         r.sim.Step();
-    ExpectEqual(Take(r), later, "after a second step back");
+    // the key leads into an empty interrupt routine: the steps that fail there
+    // count again when they are made again
+    ExpectEqual(Take(r), AsNow(later, r), "after a second step back");
+    EXPECT_EQ(r.sim.m.ErrorCounter, r.errors.size());
 }
 
 TEST(History, IsBoundedAndEndsWithReset)
