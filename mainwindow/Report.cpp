@@ -11,9 +11,10 @@
 
 namespace ravx {
 
-const std::array<ReportOptionItem, 11> kReportOptionItems = {{
+const std::array<ReportOptionItem, 12> kReportOptionItems = {{
     {"Текст программы", &ReportOptions::PrgP, false},
-    {"Конвертация в ДОС", &ReportOptions::DosP, false},
+    {"Конвертация в ДОС", &ReportOptions::DosP, false, &ReportOptions::Utf8P},
+    {"UTF-8", &ReportOptions::Utf8P, false, &ReportOptions::DosP},
     {"", nullptr, false},
     {"Отчет", &ReportOptions::OtchC, false},
     {"", nullptr, false},
@@ -25,6 +26,24 @@ const std::array<ReportOptionItem, 11> kReportOptionItems = {{
     {"Управляющие слова", &ReportOptions::CWP, true},
 }};
 
+void ToggleReportOption(ReportOptions& options, std::size_t index)
+{
+    if (index >= kReportOptionItems.size() || !kReportOptionItems[index].mark)
+        return;
+    const ReportOptionItem& item = kReportOptionItems[index];
+    bool& mark = options.*item.mark;
+    mark = !mark;
+    if (mark && item.excludes)
+        options.*item.excludes = false;
+}
+
+ReportCoding CodingOf(const ReportOptions& options)
+{
+    if (options.Utf8P)
+        return ReportCoding::Utf8;
+    return options.DosP ? ReportCoding::Dos : ReportCoding::Windows;
+}
+
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -32,15 +51,40 @@ constexpr std::string_view kLineEnd = "\r\n";
 // ---- texts in the file's code page ------------------------------------------
 
 // A text marked for conversion goes out in 866 when "Конвертация в ДОС" is on;
-// every other text is written as the Windows-1251 files hold it.
+// every other text is written as the Windows-1251 files hold it. In UTF-8 a
+// text holds the same characters as in Windows-1251 (what the program file
+// keeps of it), only encoded for any editor to read.
 class Encoder {
 public:
-    explicit Encoder(bool dos) : dos_(dos) {}
-    std::string Converted(std::string_view utf8) const { return dos_ ? ToDosText(utf8) : Utf8ToCp1251(utf8); }
-    static std::string Plain(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+    explicit Encoder(const ReportOptions& options) : coding_(CodingOf(options)) {}
+    std::string Converted(std::string_view utf8) const { return Encoded(SingleByte(utf8, true)); }
+    std::string Plain(std::string_view utf8) const { return Encoded(SingleByte(utf8, false)); }
+    // The text padded with blanks and cut to `width` characters, counted in
+    // the single-byte form, where one byte is one character.
+    std::string Cell(std::string_view utf8, size_t width) const
+    {
+        std::string bytes = SingleByte(utf8, true);
+        bytes.resize(width, ' ');
+        return Encoded(bytes);
+    }
+    // A frame character, given in UTF-8: an 866 byte in the other code pages.
+    std::string Frame(std::string_view utf8) const
+    {
+        return coding_ == ReportCoding::Utf8 ? std::string(utf8) : Utf8ToCp866(utf8);
+    }
 
 private:
-    bool dos_;
+    // The text as the file would hold it in a single-byte code page.
+    std::string SingleByte(std::string_view utf8, bool converted) const
+    {
+        return converted && coding_ == ReportCoding::Dos ? ToDosText(utf8) : Utf8ToCp1251(utf8);
+    }
+    std::string Encoded(const std::string& singleByte) const
+    {
+        return coding_ == ReportCoding::Utf8 ? Cp1251ToUtf8(singleByte) : singleByte;
+    }
+
+    ReportCoding coding_;
 };
 
 // A line break inside a cell text would split one listing line into two.
@@ -53,15 +97,15 @@ std::string OneLine(std::string text)
 
 // ---- the program listing -----------------------------------------------------
 
-// Frame characters, as code page 866 bytes in both modes.
-constexpr char kFrameTopLeft = '\xDA';
-constexpr char kFrameTopRight = '\xBF';
-constexpr char kFrameLeftTee = '\xC3';
-constexpr char kFrameRightTee = '\xB4';
-constexpr char kFrameTopTee = '\xC2';
-constexpr char kFrameCross = '\xC5';
-constexpr char kFrameHorizontal = '\xC4';
-constexpr char kFrameVertical = '\xB3';
+// Frame characters: code page 866 bytes in a single-byte file.
+constexpr std::string_view kFrameTopLeft = "┌";
+constexpr std::string_view kFrameTopRight = "┐";
+constexpr std::string_view kFrameLeftTee = "├";
+constexpr std::string_view kFrameRightTee = "┤";
+constexpr std::string_view kFrameTopTee = "┬";
+constexpr std::string_view kFrameCross = "┼";
+constexpr std::string_view kFrameHorizontal = "─";
+constexpr std::string_view kFrameVertical = "│";
 
 // Inner widths of the three columns between the vertical bars, and the part
 // of the text columns a text may fill (a blank stays on either side).
@@ -71,13 +115,17 @@ constexpr size_t kCommentColumn = 34;
 constexpr size_t kStatementWidth = kStatementColumn - 2;
 constexpr size_t kCommentWidth = kCommentColumn - 2;
 
-std::string FrameLine(char left, char tee, char right)
+std::string FrameLine(std::string_view left, std::string_view tee, std::string_view right, const Encoder& enc)
 {
-    std::string line(1, left);
-    line.append(kAddressColumn, kFrameHorizontal).push_back(tee);
-    line.append(kStatementColumn, kFrameHorizontal).push_back(tee);
-    line.append(kCommentColumn, kFrameHorizontal).push_back(right);
-    return line;
+    const std::string bar = enc.Frame(kFrameHorizontal);
+    auto bars = [&](size_t n) {
+        std::string run;
+        for (size_t i = 0; i < n; ++i)
+            run += bar;
+        return run;
+    };
+    return enc.Frame(left) + bars(kAddressColumn) + enc.Frame(tee) + bars(kStatementColumn) + enc.Frame(tee) +
+           bars(kCommentColumn) + enc.Frame(right);
 }
 
 // The heading's texts with the blanks that centre them over the columns.
@@ -87,33 +135,21 @@ constexpr std::string_view kHeadingComment = "      Комментарии      
 
 std::string HeadingLine(const Encoder& enc)
 {
-    std::string line(1, kFrameVertical);
-    line += enc.Converted(kHeadingAddress);
-    line += kFrameVertical;
-    line += enc.Converted(kHeadingStatement);
-    line += kFrameVertical;
-    line += enc.Converted(kHeadingComment);
-    line += kFrameVertical;
-    return line;
-}
-
-// The text padded with blanks and cut to the column, counted in bytes of the
-// single-byte code page, so in characters.
-std::string Cell(std::string bytes, size_t width)
-{
-    bytes.resize(width, ' ');
-    return bytes;
+    const std::string bar = enc.Frame(kFrameVertical);
+    return bar + enc.Converted(kHeadingAddress) + bar + enc.Converted(kHeadingStatement) + bar +
+           enc.Converted(kHeadingComment) + bar;
 }
 
 std::string RowLine(int address, const ProgramRow& row, const Encoder& enc)
 {
-    std::string line(1, kFrameVertical);
+    const std::string bar = enc.Frame(kFrameVertical);
+    std::string line = bar;
     line += " " + RowAddressText(address) + " ";
-    line += kFrameVertical;
-    line += " " + Cell(OneLine(enc.Converted(row.statement)), kStatementWidth) + " ";
-    line += kFrameVertical;
-    line += " " + Cell(OneLine(enc.Converted(row.comment)), kCommentWidth) + " ";
-    line += kFrameVertical;
+    line += bar;
+    line += " " + enc.Cell(OneLine(row.statement), kStatementWidth) + " ";
+    line += bar;
+    line += " " + enc.Cell(OneLine(row.comment), kCommentWidth) + " ";
+    line += bar;
     line += ' ';
     return line;
 }
@@ -154,7 +190,7 @@ std::string Octal(unsigned v, int digits)
 
 class StateWriter {
 public:
-    StateWriter(const ReportSources& s, const ReportOptions& o) : s_(s), o_(o), enc_(o.DosP) {}
+    StateWriter(const ReportSources& s, const ReportOptions& o) : s_(s), o_(o), enc_(o) {}
 
     std::string Write()
     {
@@ -189,7 +225,7 @@ private:
         if (column >= s_.panel.DGridCols)
             return {};
         std::string_view text = s_.panel.Indicator[static_cast<size_t>(row)][static_cast<size_t>(column)].view();
-        return OneLine(Encoder::Plain(text.empty() ? kEmptyIndicatorCell : text));
+        return OneLine(enc_.Plain(text.empty() ? kEmptyIndicatorCell : text));
     }
 
     void Indicators()
@@ -297,7 +333,7 @@ private:
     {
         const auto& c = s_.panel.C;
         auto word = [&](int n) { return std::string("CW") + std::to_string(n) + ":"; };
-        auto text = [&](int n) { return Encoder::Plain(c[static_cast<size_t>(n)].view()); };
+        auto text = [&](int n) { return enc_.Plain(c[static_cast<size_t>(n)].view()); };
         std::string cw7 = s_.controller.ModeSensor
                               ? std::string(s_.controller.EndInterruptSeen ? kSensorEndSeen : kSensorEndNotSeen)
                               : text(7);
@@ -358,8 +394,8 @@ std::vector<ReportFile> ReportFiles(const ReportOptions& options)
 ReportDialog ReportDialogFor(ReportFile file)
 {
     switch (file) {
-    case ReportFile::Listing: return {"Отчеты|*.txt", "txt"};
-    case ReportFile::State: return {"Дампы|*.otc", "otc"};
+    case ReportFile::Listing: return {"Сохранить текст программы", "Текст программы|*.txt", "txt"};
+    case ReportFile::State: return {"Сохранить отчет о состоянии", "Отчет о состоянии|*.otc", "otc"};
     }
     return {};
 }
@@ -383,15 +419,15 @@ ReportSources ReportSourcesOf(const Simulator& sim)
 
 std::string ProgramListing(const Program& program, const ReportOptions& options)
 {
-    const Encoder enc(options.DosP);
+    const Encoder enc(options);
     std::string out;
     auto line = [&](const std::string& bytes) {
         out += bytes;
         out += kLineEnd;
     };
-    line(FrameLine(kFrameTopLeft, kFrameTopTee, kFrameTopRight));
+    line(FrameLine(kFrameTopLeft, kFrameTopTee, kFrameTopRight, enc));
     line(HeadingLine(enc));
-    line(FrameLine(kFrameLeftTee, kFrameCross, kFrameRightTee));
+    line(FrameLine(kFrameLeftTee, kFrameCross, kFrameRightTee, enc));
     for (int address = 0; address < kStatementRows; ++address)
         line(RowLine(address, program.rows[static_cast<size_t>(address)], enc));
     return out;

@@ -22,9 +22,10 @@ class Simulator;
 // The check marks of the report options menu; they last as long as the
 // program runs.
 struct ReportOptions {
-    bool PrgP = true;   // "Текст программы"
-    bool DosP = false;  // "Конвертация в ДОС"
-    bool OtchC = true;  // "Отчет"; when off the content items are greyed
+    bool PrgP = true;    // "Текст программы"
+    bool DosP = false;   // "Конвертация в ДОС"
+    bool Utf8P = false;  // "UTF-8": both files wholly in UTF-8, the frame in box-drawing characters
+    bool OtchC = true;   // "Отчет"; when off the content items are greyed
     bool ZGP = true;    // "Содержимое ЗГ"
     bool KGP = true;    // "Содержимое КГ"
     bool OZUP = true;   // "Содержимое ОЗУ данных"
@@ -36,13 +37,29 @@ struct ReportOptions {
 };
 
 // One line of the options menu, in menu order. A separator has no caption
-// and no mark; a content item is greyed while "Отчет" is unchecked.
+// and no mark; a content item is greyed while "Отчет" is unchecked. An item
+// that excludes another unchecks it when it is checked itself.
 struct ReportOptionItem {
     std::string_view caption;
     bool ReportOptions::*mark;
     bool content;
+    bool ReportOptions::*excludes = nullptr;
 };
-extern const std::array<ReportOptionItem, 11> kReportOptionItems;
+extern const std::array<ReportOptionItem, 12> kReportOptionItems;
+
+// A click on item `index` of the menu: its mark toggles, and checking
+// "Конвертация в ДОС" or "UTF-8" unchecks the other (a file has one code
+// page). Separators do nothing.
+void ToggleReportOption(ReportOptions& options, std::size_t index);
+
+// The code page of both files. With "UTF-8" checked it wins, should a caller
+// have checked "Конвертация в ДОС" too.
+enum class ReportCoding {
+    Windows,  // texts in Windows-1251, the listing's frame in 866
+    Dos,      // everything in 866 ("Конвертация в ДОС")
+    Utf8,     // everything in UTF-8, the frame in box-drawing characters
+};
+ReportCoding CodingOf(const ReportOptions& options);
 
 // The two files of the report, in the order they are written.
 enum class ReportFile { Listing, State };
@@ -50,14 +67,14 @@ enum class ReportFile { Listing, State };
 // Which files the options ask for; empty when neither, so no dialog shows.
 std::vector<ReportFile> ReportFiles(const ReportOptions& options);
 
-// What the save dialog is set to for each file.
+// What the save dialog is set to for each file: its title names what is
+// saved, its filter the kind of file.
 struct ReportDialog {
+    std::string_view title;
     std::string_view filter;
     std::string_view defaultExtension;
 };
 ReportDialog ReportDialogFor(ReportFile file);
-// The filter the dialog gets back when the report is done.
-inline constexpr std::string_view kReportRestoredFilter = "Программы|*.prg|Прошивка|*.dmp";
 
 // Each report's dialog suggests a name of its own kind, never another kind's
 // file (a listing offered over the program just saved would replace it): the

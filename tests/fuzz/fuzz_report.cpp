@@ -1,6 +1,7 @@
 // Any statement and comment bytes and any controller state in the report:
-// nothing may crash, the listing keeps its 502 lines of the frame's width, and
-// both files hold only whole CR LF lines.
+// nothing may crash, the listing keeps its 502 lines of the frame's width (in
+// characters, in UTF-8), a UTF-8 report is valid UTF-8, and both files hold
+// only whole CR LF lines.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "machine/Codepage.h"
 #include "mainwindow/Report.h"
 
 namespace {
@@ -110,13 +112,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FillController(in, controller, machine);
     const ravx::ReportSources sources{program, panel, controller, machine};
 
-    const std::vector<std::string_view> listing = Lines(ravx::ProgramListing(program, options));
+    const bool utf8 = ravx::CodingOf(options) == ravx::ReportCoding::Utf8;
+    // a UTF-8 text re-encodes to itself only when every byte was valid
+    auto validUtf8 = [](const std::string& text) { return ravx::Utf32ToUtf8(ravx::Utf8ToUtf32(text)) == text; };
+    const std::string listingText = ravx::ProgramListing(program, options);
+    if (utf8 && !validUtf8(listingText))
+        std::abort();
+    const std::vector<std::string_view> listing = Lines(listingText);
     if (listing.size() != kFrameLines + ravx::kStatementRows)
         std::abort();
     for (size_t i = 0; i < listing.size(); ++i) {
-        if (listing[i].size() != (i < kFrameLines ? kFrameLineWidth : kRowLineWidth))
+        const size_t width = utf8 ? ravx::Utf8ToUtf32(listing[i]).size() : listing[i].size();
+        if (width != (i < kFrameLines ? kFrameLineWidth : kRowLineWidth))
             std::abort();
     }
-    Lines(ravx::StateReport(sources, options));
+    const std::string state = ravx::StateReport(sources, options);
+    if (utf8 && !validUtf8(state))
+        std::abort();
+    Lines(state);
     return 0;
 }

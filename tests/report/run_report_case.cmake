@@ -1,9 +1,10 @@
 # Runs one report case: ravx-run on CASE_DIR/program.prg (with CASE_DIR/args,
 # CASE_DIR/events and CASE_DIR/firmware.dmp when present) writes the listing
 # and the state report, which must equal CASE_DIR/listing.txt and
-# CASE_DIR/state.otc byte for byte. With DOS=ON "dos" joins the report
-# options of CASE_DIR/options and the expected files are listing-dos.txt and
-# state-dos.otc.
+# CASE_DIR/state.otc byte for byte. With CODING=dos-ON "dos" joins the
+# report options of CASE_DIR/options and the expected files are
+# listing-dos.txt and state-dos.otc; with CODING=utf8 "utf8" joins them and
+# they are listing-utf8.txt and state-utf8.otc. CODING=dos-OFF changes nothing.
 get_filename_component(case ${CASE_DIR} NAME)
 include(${CMAKE_CURRENT_LIST_DIR}/../case_args.cmake)
 ravx_case_args(${CASE_DIR} extra)
@@ -13,12 +14,20 @@ if(EXISTS ${CASE_DIR}/options)
   string(STRIP "${options}" options)
 endif()
 set(suffix "")
-if(DOS)
-  set(suffix "-dos")
+set(coding_option "")
+if(CODING STREQUAL "dos-ON")
+  set(coding_option dos)
+elseif(CODING STREQUAL "utf8")
+  set(coding_option utf8)
+elseif(NOT CODING STREQUAL "dos-OFF")
+  message(FATAL_ERROR "CODING must be dos-OFF, dos-ON or utf8, not \"${CODING}\"")
+endif()
+if(coding_option)
+  set(suffix "-${coding_option}")
   if("${options}" STREQUAL "")
-    set(options dos)
+    set(options ${coding_option})
   else()
-    set(options "dos,${options}")
+    set(options "${coding_option},${options}")
   endif()
 endif()
 if(NOT "${options}" STREQUAL "")

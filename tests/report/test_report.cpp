@@ -1,9 +1,13 @@
 // The report's options, names and program listing, byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "machine/Codepage.h"
 #include "mainwindow/Report.h"
 #include "tests/report/ReportLines.h"
 #include "tools/ravx-run/Runner.h"
@@ -24,6 +28,7 @@ TEST(ReportOptions, MenuItemsInOrderWithTheirDefaults)
     const std::vector<Expected> expected = {
         {"Текст программы", true, false},
         {"Конвертация в ДОС", false, false},
+        {"UTF-8", false, false},
         {"", false, false},
         {"Отчет", true, false},
         {"", false, false},
@@ -65,10 +70,55 @@ TEST(ReportOptions, FilesWrittenFollowTheTwoMainItems)
         o.ZGP = o.CWP = false;  // content items do not decide which files
         EXPECT_EQ(ReportFiles(o), c.files) << c.listing << c.report;
     }
-    EXPECT_EQ(ReportDialogFor(ReportFile::Listing).filter, "Отчеты|*.txt");
+    // each dialog says what it saves
+    EXPECT_EQ(ReportDialogFor(ReportFile::Listing).title, "Сохранить текст программы");
+    EXPECT_EQ(ReportDialogFor(ReportFile::Listing).filter, "Текст программы|*.txt");
     EXPECT_EQ(ReportDialogFor(ReportFile::Listing).defaultExtension, "txt");
-    EXPECT_EQ(ReportDialogFor(ReportFile::State).filter, "Дампы|*.otc");
+    EXPECT_EQ(ReportDialogFor(ReportFile::State).title, "Сохранить отчет о состоянии");
+    EXPECT_EQ(ReportDialogFor(ReportFile::State).filter, "Отчет о состоянии|*.otc");
     EXPECT_EQ(ReportDialogFor(ReportFile::State).defaultExtension, "otc");
+}
+
+// A file has one code page: checking "Конвертация в ДОС" or "UTF-8" unchecks
+// the other; unchecking leaves the other as it is.
+TEST(ReportOptions, DosAndUtf8ExcludeEachOther)
+{
+    auto index = [](std::string_view caption) {
+        for (size_t i = 0; i < kReportOptionItems.size(); ++i)
+            if (kReportOptionItems[i].caption == caption)
+                return i;
+        return kReportOptionItems.size();
+    };
+    const size_t dos = index("Конвертация в ДОС");
+    const size_t utf8 = index("UTF-8");
+    const size_t kg = index("Содержимое КГ");
+    struct Case {
+        bool dos, utf8;
+        size_t click;
+        bool dosAfter, utf8After;
+        ReportCoding coding;
+    };
+    const std::vector<Case> cases = {
+        {false, false, utf8, false, true, ReportCoding::Utf8},
+        {true, false, utf8, false, true, ReportCoding::Utf8},
+        {false, true, dos, true, false, ReportCoding::Dos},
+        {false, true, utf8, false, false, ReportCoding::Windows},
+        {true, false, dos, false, false, ReportCoding::Windows},
+        {false, true, kg, false, true, ReportCoding::Utf8},
+        {true, false, index(""), true, false, ReportCoding::Dos},  // a separator does nothing
+    };
+    for (const Case& c : cases) {
+        ReportOptions o;
+        o.DosP = c.dos;
+        o.Utf8P = c.utf8;
+        ToggleReportOption(o, c.click);
+        EXPECT_EQ(o.DosP, c.dosAfter) << c.dos << c.utf8 << " click " << c.click;
+        EXPECT_EQ(o.Utf8P, c.utf8After) << c.dos << c.utf8 << " click " << c.click;
+        EXPECT_EQ(CodingOf(o), c.coding) << c.dos << c.utf8 << " click " << c.click;
+    }
+    ReportOptions both;  // set by a caller, not through the menu: UTF-8 wins
+    both.DosP = both.Utf8P = true;
+    EXPECT_EQ(CodingOf(both), ReportCoding::Utf8);
 }
 
 TEST(ReportOptions, SuggestedReportNamesKeepTheirOwnKind)
@@ -105,7 +155,14 @@ TEST(ReportRunnerOptions, ChangesToTheDefaults)
     ApplyReportOptionChanges("", untouched);
     EXPECT_EQ(untouched, ReportOptions{});
 
-    for (const char* bad : {"DOS", "no-zg,", ",dos", "no-prg", "dos no-kg", "no-kg,,no-cw"}) {
+    ReportOptions utf8;
+    ApplyReportOptionChanges("utf8,no-cw", utf8);
+    EXPECT_TRUE(utf8.Utf8P);
+    EXPECT_FALSE(utf8.DosP);
+    EXPECT_FALSE(utf8.CWP);
+
+    for (const char* bad :
+         {"DOS", "no-zg,", ",dos", "no-prg", "dos no-kg", "no-kg,,no-cw", "UTF-8", "dos,utf8", "utf8,no-kg,dos"}) {
         ReportOptions any;
         EXPECT_THROW(ApplyReportOptionChanges(bad, any), RunnerError) << bad;
     }
@@ -194,6 +251,88 @@ TEST(ProgramListing, TextsAreCutConvertedAndMarksLeftOut)
               " \"\x8A\xA0\xA2\xEB\xE7\xAA\xA8\" - \xA8 \xE2\xA8\xE0\xA5, \xA8 \xA5\xE9\xF1 40 \xA7\xAD\xA0 ");
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].size(), i < 3 ? 71u : 72u) << i;
+}
+
+// ---- the report in UTF-8 ----------------------------------------------------
+
+// A line of the default listing as characters: the frame's bars in 866, the
+// texts in Windows-1251. Frame lines are all frame.
+std::string DecodeDefaultListingLine(const std::string& line, bool frameLine)
+{
+    static const std::vector<std::pair<char, std::string>> kFrame = {
+        {'\xDA', "┌"}, {'\xBF', "┐"}, {'\xC3', "├"}, {'\xB4', "┤"},
+        {'\xC2', "┬"}, {'\xC5', "┼"}, {'\xC4', "─"}, {'\xB3', "│"},
+    };
+    constexpr size_t kBars[] = {0, 6, 35, 70};
+    std::string text;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const bool frame = frameLine || std::find(std::begin(kBars), std::end(kBars), i) != std::end(kBars);
+        const auto box = std::find_if(kFrame.begin(), kFrame.end(), [&](const auto& f) { return f.first == line[i]; });
+        if (frame && box != kFrame.end())
+            text += box->second;
+        else
+            text += Cp1251ToUtf8(line.substr(i, 1));
+    }
+    return text;
+}
+
+// Decodes as UTF-8: some multi-byte character and no stray byte.
+void ExpectUtf8(const std::string& bytes, const std::string& what)
+{
+    EXPECT_TRUE(LooksLikeUtf8(bytes)) << what;
+    EXPECT_EQ(Utf32ToUtf8(Utf8ToUtf32(bytes)), bytes) << what;
+}
+
+TEST(ProgramListing, Utf8HoldsTheDefaultCharactersInABoxFrame)
+{
+    Program p;
+    p.rows[0] = {"mov al,12h ; ровно тридцать зн", "комментарий", true};  // cut to 26 characters
+    p.rows[1] = {"mov", "«Кавычки» — и тире, и ещё 40 знаков", false};
+    p.rows[2] = {"a\rb", "c\nd", false};
+    p.rows[3] = {"★ нет в 1251", "\x01", false};
+
+    ReportOptions utf8;
+    utf8.Utf8P = true;
+    const std::string bytes = ProgramListing(p, utf8);
+    ExpectUtf8(bytes, "listing");
+    const std::vector<std::string> lines = Lines(bytes);
+    const std::vector<std::string> plain = Lines(ProgramListing(p, ReportOptions{}));
+    ASSERT_EQ(lines.size(), 502u);
+    ASSERT_EQ(plain.size(), lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i], DecodeDefaultListingLine(plain[i], i == 0 || i == 2)) << i;
+        EXPECT_EQ(Utf8ToUtf32(lines[i]).size(), i < 3 ? 71u : 72u) << i;  // in characters, as the default in bytes
+    }
+    EXPECT_EQ(lines[0].substr(0, 9), "┌──");
+    EXPECT_EQ(lines[1], "│  №  │       Программа            │      Комментарии                 │");
+    EXPECT_EQ(lines[3], "│ 000 │ mov al,12h ; ровно тридцат │ комментарий" + std::string(21, ' ') + " │ ");
+    EXPECT_EQ(lines[4].substr(lines[4].find("«")), "«Кавычки» — и тире, и ещё 40 зна │ ");
+    EXPECT_EQ(lines[6].rfind("│ 003 │ ? нет в 1251 ", 0), 0u);  // as the program file keeps it
+}
+
+// The golden cases' UTF-8 files (which ravx-run is checked against) hold the
+// default files' rows, character for character.
+TEST(ReportUtf8, GoldenCasesHoldTheDefaultRows)
+{
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_TRUE(in.good()) << path;
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const char* name : {"display16", "sensor8"}) {
+        const std::string dir = std::string(RAVX_REPORT_DIR "/") + name + "/";
+        const std::string listing = read(dir + "listing-utf8.txt");
+        ExpectUtf8(listing, dir + "listing-utf8.txt");
+        const std::vector<std::string> lines = Lines(listing);
+        const std::vector<std::string> plain = Lines(read(dir + "listing.txt"));
+        ASSERT_EQ(lines.size(), plain.size()) << name;
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i], DecodeDefaultListingLine(plain[i], i == 0 || i == 2)) << name << " listing " << i;
+
+        const std::string state = read(dir + "state-utf8.otc");
+        ExpectUtf8(state, dir + "state-utf8.otc");
+        EXPECT_EQ(state, Cp1251ToUtf8(read(dir + "state.otc"))) << name;
+    }
 }
 
 TEST(DosConversion, OneByteForEveryCharacter)

@@ -33,8 +33,9 @@ const char* const kRunUsage =
     "  --listing FILE         write the program listing as the report does\n"
     "  --state-report FILE    write the state report as the report does\n"
     "  --report-options LIST  comma-separated changes to the report options' defaults:\n"
-    "                         dos (turn \"Конвертация в ДОС\" on), no-zg, no-kg, no-ozu,\n"
-    "                         no-ozui, no-mozu, no-cw (uncheck that content item)\n";
+    "                         dos (turn \"Конвертация в ДОС\" on), utf8 (turn \"UTF-8\" on;\n"
+    "                         not with dos), no-zg, no-kg, no-ozu, no-ozui, no-mozu, no-cw\n"
+    "                         (uncheck that content item)\n";
 
 namespace {
 
@@ -143,8 +144,9 @@ void ApplyReportOptionChanges(const std::string& list, ReportOptions& options)
         bool ReportOptions::*mark;
         bool value;
     };
-    static constexpr std::array<Change, 7> kChanges = {{
+    static constexpr std::array<Change, 8> kChanges = {{
         {"dos", &ReportOptions::DosP, true},
+        {"utf8", &ReportOptions::Utf8P, true},
         {"no-zg", &ReportOptions::ZGP, false},
         {"no-kg", &ReportOptions::KGP, false},
         {"no-ozu", &ReportOptions::OZUP, false},
@@ -167,6 +169,8 @@ void ApplyReportOptionChanges(const std::string& list, ReportOptions& options)
         options.*(change->mark) = change->value;
         start = end + 1;
     }
+    if (options.DosP && options.Utf8P)
+        throw RunnerError("report options \"dos\" and \"utf8\" exclude each other");
 }
 
 std::vector<ScriptEvent> ParseEvents(const std::string& text)

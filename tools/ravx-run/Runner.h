@@ -41,7 +41,7 @@ struct RunOptions {
 };
 
 // Applies "--report-options LIST": comma-separated changes to the defaults.
-// An unknown item throws RunnerError.
+// An unknown item throws RunnerError, and so do "dos" and "utf8" together.
 void ApplyReportOptionChanges(const std::string& list, ReportOptions& options);
 
 // Parses the command line (without the program name).
