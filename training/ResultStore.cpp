@@ -27,6 +27,7 @@ constexpr const char* kNamesLockSuffix = ".names.lock";
 constexpr const char* kFallbackFolder = "ravx";
 constexpr const char* kFileName = "results.ini";
 constexpr const char* kLabConfigPath = "/etc/ravx/ravx.conf";
+constexpr const char* kConfEnvironment = "RAVX_CONF";
 
 // QSettings takes both "/" and "\\" as its separators, so a name holding one
 // (a student may type anything) is escaped and comes back unchanged.
@@ -128,27 +129,36 @@ IniResultStore::IniResultStore(const QString& path) : path_(path)
 
 IniResultStore::~IniResultStore() = default;
 
-QString ResultsSetting(const QString& confText)
+QString ConfSetting(const QString& confText, const QString& name)
 {
     QString value;
     for (QString line : confText.split(QLatin1Char('\n'))) {
         line = line.left(line.indexOf(QLatin1Char('#'))).trimmed();
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed() == QLatin1String("results"))
+        if (eq > 0 && line.left(eq).trimmed() == name)
             value = line.mid(eq + 1).trimmed();  // the last one counts
     }
     return value;
 }
 
+QString LabConfigPath()
+{
+    const QString named = qEnvironmentVariable(kConfEnvironment).trimmed();
+    return named.isEmpty() ? QString::fromLatin1(kLabConfigPath) : named;
+}
+
+QString LabSetting(const QString& name)
+{
+    QFile conf(LabConfigPath());
+    if (!conf.open(QIODevice::ReadOnly))
+        return {};
+    return ConfSetting(QString::fromUtf8(conf.readAll()), name);
+}
+
 QString ConfiguredResults()
 {
-    QString value = qEnvironmentVariable("RAVX_RESULTS").trimmed();
-    if (value.isEmpty()) {
-        QFile conf(QString::fromLatin1(kLabConfigPath));
-        if (conf.open(QIODevice::ReadOnly))
-            value = ResultsSetting(QString::fromUtf8(conf.readAll()));
-    }
-    return value;
+    const QString value = qEnvironmentVariable("RAVX_RESULTS").trimmed();
+    return value.isEmpty() ? LabSetting(QStringLiteral("results")) : value;
 }
 
 QString IniResultStore::ConfiguredResultsFile()

@@ -145,12 +145,18 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
+// The lab's configuration file: the one RAVX_CONF names, else
+// /etc/ravx/ravx.conf.
+QString LabConfigPath();
+// The value of "NAME = …" in the text of a configuration file: "#" starts a
+// comment, blanks around the name and the value do not count, the last line
+// of a name counts.
+QString ConfSetting(const QString& confText, const QString& name);
+// The same in the lab's configuration file; empty when it has none.
+QString LabSetting(const QString& name);
 // "results = …" as a lab or a test sets it: RAVX_RESULTS in the environment
-// wins over the line in /etc/ravx/ravx.conf; empty when neither sets it.
+// wins over the line in the configuration file; empty when neither sets it.
 QString ConfiguredResults();
-// The value of "results = …" in the text of a ravx.conf: "#" starts a
-// comment, blanks around the name and the value do not count.
-QString ResultsSetting(const QString& confText);
 
 // The configured store: the lab's server, or the embedded store's file. While
 // a server is away the embedded store's default file stands in for a test's

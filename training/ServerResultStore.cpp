@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,7 +11,8 @@
 #include <QVariant>
 #include <QtGlobal>
 #include <cstring>
-#include <set>
+
+#include "training/TeacherAccess.h"
 
 namespace ravx {
 
@@ -34,6 +36,41 @@ const char* const kCreateTable = R"(CREATE TABLE IF NOT EXISTS ravx_results (
     stored_at timestamptz NOT NULL DEFAULT now()
 ))";
 constexpr const char* kColumns = "name, student_group, date_value, data0, data1, host";
+
+// Every record is stored through this function, which runs with its owner's
+// rights: it chooses the free name ("name", "name~", …) and takes it in one
+// transaction, and a record already there (moved before, its id known) is not
+// stored again. A role that may only store calls it and reads nothing.
+constexpr const char* kStoreFunction = "ravx_store_result";
+constexpr const char* kStoreArguments = "(text, text, text, bytea, bytea, bytea, text)";
+// %1 is the table's schema, %2 the first key of the advisory locks.
+const char* const kCreateFunction = R"(CREATE FUNCTION %1.ravx_store_result(p_name text, p_record_id text,
+    p_group text, p_date bytea, p_data0 bytea, p_data1 bytea, p_host text) RETURNS text
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $body$
+DECLARE
+    free_name text := p_name;
+    stored text;
+BEGIN
+    IF p_name = '' OR octet_length(p_date) <> 8 OR octet_length(p_data0) <> 8 OR octet_length(p_data1) <> 8 THEN
+        RAISE EXCEPTION 'a record needs a name and three values of 8 bytes';
+    END IF;
+    -- one caller at a time chooses among the takes of one name
+    PERFORM pg_advisory_xact_lock(%2, hashtext(split_part(p_name, '~', 1)));
+    SELECT name INTO stored FROM %1.ravx_results WHERE record_id = p_record_id;
+    IF FOUND THEN
+        RETURN stored;
+    END IF;
+    WHILE EXISTS (SELECT 1 FROM %1.ravx_results WHERE name = free_name) LOOP
+        free_name := free_name || '~';
+    END LOOP;
+    INSERT INTO %1.ravx_results (name, record_id, student_group, date_value, data0, data1, host)
+        VALUES (free_name, p_record_id, p_group, p_date, p_data0, p_data1, p_host);
+    RETURN free_name;
+END
+$body$)";
+constexpr const char* kMayNotRead = "читать результаты лаборатории";
+// The server's code for a statement that the role has no right to.
+constexpr const char* kInsufficientPrivilege = "42501";
 
 QAtomicInt gConnections;
 
@@ -91,6 +128,47 @@ QString OneLine(QString text)
 {
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text.simplified();
+}
+
+// The address without its password.
+QString Shown(const ServerAddress& a)
+{
+    QString shown = QStringLiteral("postgresql://");
+    if (!a.user.isEmpty())
+        shown += a.user + QLatin1Char('@');
+    shown += a.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + a.host + QLatin1Char(']') : a.host;
+    if (a.port > 0)
+        shown += QLatin1Char(':') + QString::number(a.port);
+    return shown + QLatin1Char('/') + a.database;
+}
+
+// Why the server refused a connection, said before the server's own words.
+// Those come in the server's language (English, or Russian on a server set up
+// in Russian), libpq's own in this machine's; what is not recognised is told
+// as a server that cannot be reached.
+QString ConnectFailure(const ServerAddress& a, const QSqlError& e)
+{
+    const QString server = OneLine(e.driverText() + QLatin1Char(' ') + e.databaseText());
+    const QString ofRole = a.user.isEmpty() ? QString() : QStringLiteral(" роли ") + a.user;
+    struct Known {
+        const char* pattern;
+        QString lead;
+    };
+    const Known known[] = {
+        {"password authentication failed|не прошёл проверку подлинности|no password supplied",
+         QString::fromUtf8(kWrongPasswordText) + ofRole + QStringLiteral(" на сервере результатов ") + a.shown},
+        {"database \".*\" does not exist|база данных \".*\" не существует",
+         QStringLiteral("на сервере результатов %1 нет базы данных %2").arg(a.shown, a.database)},
+        {"role \".*\" does not exist|роль \".*\" не существует",
+         QStringLiteral("на сервере результатов %1 нет роли %2").arg(a.shown, a.user)},
+        {"no pg_hba.conf entry|в pg_hba.conf нет записи",
+         QStringLiteral("сервер результатов %1 не пускает роль %2 с этого компьютера (pg_hba.conf)")
+             .arg(a.shown, a.user)},
+    };
+    for (const Known& k : known)
+        if (server.contains(QRegularExpression(QString::fromUtf8(k.pattern))))
+            return k.lead + QStringLiteral(": ") + server;
+    return QStringLiteral("сервер результатов %1 недоступен: %2").arg(a.shown, server);
 }
 
 }  // namespace
@@ -179,19 +257,25 @@ ServerAddress ParseServerAddress(const QString& url)
         options << QStringLiteral("connect_timeout=") + QLatin1String(kConnectTimeout);
     options << QStringLiteral("application_name=ravx");
     a.options = options.join(QLatin1Char(';'));
-
-    a.shown = QStringLiteral("postgresql://");
-    if (!a.user.isEmpty())
-        a.shown += a.user + QLatin1Char('@');
-    a.shown += a.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + a.host + QLatin1Char(']') : a.host;
-    if (a.port > 0)
-        a.shown += QLatin1Char(':') + QString::number(a.port);
-    a.shown += QLatin1Char('/') + a.database;
+    a.shown = Shown(a);
     return a;
 }
 
+ServerAddress AsRole(ServerAddress address, const QString& role, const QString& password)
+{
+    address.user = role;
+    address.password = password;
+    if (address.error.isEmpty())
+        address.shown = Shown(address);
+    return address;
+}
+
 ServerResultStore::ServerResultStore(const QString& url, std::unique_ptr<IniResultStore> local)
-    : address_(ParseServerAddress(url)),
+    : ServerResultStore(ParseServerAddress(url), std::move(local))
+{}
+
+ServerResultStore::ServerResultStore(const ServerAddress& address, std::unique_ptr<IniResultStore> local)
+    : address_(address),
       connection_(QStringLiteral("ravx-results-%1").arg(gConnections.fetchAndAddRelaxed(1))),
       local_(std::move(local))
 {
@@ -236,36 +320,70 @@ bool ServerResultStore::Connect()
     db.setPassword(address_.password);
     db.setConnectOptions(address_.options);
     if (!db.open()) {
-        offline_ = QStringLiteral("сервер результатов %1 недоступен: %2")
-                       .arg(address_.shown, OneLine(db.lastError().driverText() + QLatin1Char(' ') +
-                                                    db.lastError().databaseText()));
+        offline_ = ConnectFailure(address_, db.lastError());
         return false;
     }
     offline_.clear();
     return EnsureTable();
 }
 
+// The table and the function that stores into it: the lab's set-up makes
+// them, or the first machine to connect of a lab whose machines all use the
+// owner's role; a role that may only store finds them made.
 bool ServerResultStore::EnsureTable()
 {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
-    // a role that may only insert and read finds the table made already
-    const auto exists = [&q] {
-        return q.exec(QStringLiteral("SELECT to_regclass('ravx_results') IS NOT NULL")) && q.next() &&
-               q.value(0).toBool();
-    };
-    if (exists())
+    bool table = false, function = false;
+    const auto look = [&] {
+        if (!q.exec(QStringLiteral("SELECT current_user, to_regclass('ravx_results') IS NOT NULL, "
+                                   "to_regprocedure('%1%2') IS NOT NULL")
+                        .arg(QLatin1String(kStoreFunction), QLatin1String(kStoreArguments))) ||
+            !q.next())
+            return false;
+        role_ = q.value(0).toString();
+        table = q.value(1).toBool();
+        function = q.value(2).toBool();
         return true;
-    // two machines starting at once must not both create it
-    const bool made = db.transaction() && q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kLockSpace)) &&
-                      (exists() || q.exec(QLatin1String(kCreateTable))) && db.commit();
+    };
+    if (look() && table && function)
+        return true;
+    // two machines starting at once must not both create them
+    const bool made = db.transaction() &&
+                      q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kLockSpace)) && look() &&
+                      (table || q.exec(QLatin1String(kCreateTable))) && (function || CreateFunction(q)) && db.commit();
     if (!made) {
-        const QString why = Failure(QStringLiteral("таблица результатов не создана"));
+        const QString why = Failure(q.lastError().isValid() ? q.lastError() : db.lastError(),
+                                    QStringLiteral("таблица результатов не создана"),
+                                    QStringLiteral("создать таблицу результатов (её создаёт ravx-run --results-setup "
+                                                   "от роли преподавателя)"));
         if (db.isOpen())
             db.rollback();
+        created_.clear();
         GoOffline(why);
+        return false;
     }
-    return made;
+    if (!table)
+        created_.prepend(QStringLiteral("created the table ravx_results"));
+    return true;
+}
+
+// Made in the schema of the table, which it names with that schema, and
+// with no other schema on its path: nobody's function or table can stand in
+// for the ones it means.
+bool ServerResultStore::CreateFunction(QSqlQuery& q)
+{
+    if (!q.exec(QStringLiteral("SELECT quote_ident(n.nspname) FROM pg_class c JOIN pg_namespace n ON n.oid = "
+                               "c.relnamespace WHERE c.oid = 'ravx_results'::regclass")) ||
+        !q.next())
+        return false;
+    const QString schema = q.value(0).toString();
+    if (!q.exec(QString::fromLatin1(kCreateFunction).arg(schema).arg(kLockSpace)) ||
+        !q.exec(QStringLiteral("REVOKE ALL ON FUNCTION %1.%2%3 FROM PUBLIC")
+                    .arg(schema, QLatin1String(kStoreFunction), QLatin1String(kStoreArguments))))
+        return false;
+    created_ << QStringLiteral("created the function %1").arg(QLatin1String(kStoreFunction));
+    return true;
 }
 
 void ServerResultStore::GoOffline(const QString& why)
@@ -275,10 +393,14 @@ void ServerResultStore::GoOffline(const QString& why)
     QSqlDatabase::database(connection_, false).close();
 }
 
-QString ServerResultStore::Failure(const QString& what) const
+QString ServerResultStore::Failure(const QSqlError& e, const QString& what, const QString& denied) const
 {
-    const QSqlError e = QSqlDatabase::database(connection_, false).lastError();
-    return QStringLiteral("%1 (%2): %3").arg(what, address_.shown, OneLine(e.databaseText() + QLatin1Char(' ') + e.driverText()));
+    const QString role = role_.isEmpty() ? address_.user : role_;
+    const QString lead = !denied.isEmpty() && e.nativeErrorCode() == QLatin1String(kInsufficientPrivilege)
+                             ? QStringLiteral("роль %1 не может %2").arg(role, denied)
+                             : what;
+    return QStringLiteral("%1 (%2): %3")
+        .arg(lead, address_.shown, OneLine(e.databaseText() + QLatin1Char(' ') + e.driverText()));
 }
 
 QString ServerResultStore::Location() const
@@ -288,12 +410,7 @@ QString ServerResultStore::Location() const
 
 QString ServerResultStore::Problem() const { return offline_.isEmpty() || !local_ ? QString() : local_->Problem(); }
 
-QString ServerResultStore::Notice() const
-{
-    if (offline_.isEmpty())
-        return {};
-    return local_ ? QStringLiteral("Показаны записи этого компьютера: ") + offline_ : offline_;
-}
+QString ServerResultStore::Notice() const { return offline_; }
 
 IniResultStore* ServerResultStore::StandIn()
 {
@@ -304,59 +421,25 @@ IniResultStore* ServerResultStore::StandIn()
 
 std::optional<QString> ServerResultStore::Insert(const QString& name, const result::RecordValues& record)
 {
-    QSqlDatabase db = QSqlDatabase::database(connection_, false);
     const QString base = QString::fromStdString(result::DisplayName(name.toStdString()));
-    const QString id = RecordId(base, record);
-    QSqlQuery q(db);
-    const auto failed = [&](const char* what) -> std::optional<QString> {
-        const QString why = Failure(QString::fromUtf8(what));
-        if (db.isOpen())
-            db.rollback();
-        GoOffline(why);
-        return std::nullopt;
-    };
-    // Choosing the free name and taking it is one step for every machine
-    // storing under this name: the lock lasts to the end of the transaction.
-    if (!db.transaction())
-        return failed("запись не начата");
-    q.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(%1, hashtext(?))").arg(kLockSpace));
-    q.addBindValue(base);
-    if (!q.exec())
-        return failed("запись не начата");
-    q.prepare(QStringLiteral("SELECT name FROM ravx_results WHERE record_id = ?"));
-    q.addBindValue(id);
-    if (!q.exec())
-        return failed("запись не прочитана");
-    if (q.next()) {  // moved here before: it stays as it is
-        const QString stored = q.value(0).toString();
-        return db.commit() ? std::optional<QString>(stored) : failed("запись не завершена");
-    }
-    q.prepare(QStringLiteral("SELECT name FROM ravx_results WHERE left(name, length(?)) = ?"));
-    q.addBindValue(base);
-    q.addBindValue(base);
-    if (!q.exec())
-        return failed("имена не прочитаны");
-    std::set<QString> taken;
-    while (q.next())
-        taken.insert(q.value(0).toString());
-    QString key = name;
-    while (taken.count(key) != 0)
-        key += QLatin1Char(result::kRepeatMark);
-    q.prepare(QStringLiteral("INSERT INTO ravx_results (name, record_id, student_group, date_value, data0, data1, host) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(key);
-    q.addBindValue(id);
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(QStringLiteral("SELECT %1(?, ?, ?, ?, ?, ?, ?)").arg(QLatin1String(kStoreFunction)));
+    q.addBindValue(name);
+    q.addBindValue(RecordId(base, record));
     q.addBindValue(QString::fromStdString(record.group));
     q.addBindValue(Bytes(record.date));
     q.addBindValue(Bytes(record.data0));
     q.addBindValue(Bytes(record.data1));
     q.addBindValue(QSysInfo::machineHostName());
-    if (!q.exec())
-        return failed("запись не сохранена");
-    if (!db.commit())
-        return failed("запись не завершена");
+    if (!q.exec() || !q.next()) {
+        const QString why =
+            Failure(q.lastError(), QStringLiteral("запись не сохранена"), QStringLiteral("сохранять результаты"));
+        q.clear();  // its prepared statement goes before the connection
+        GoOffline(why);
+        return std::nullopt;
+    }
     rows_.clear();
-    return key;
+    return q.value(0).toString();
 }
 
 QString ServerResultStore::StoreResult(const QString& name, const result::RecordValues& record)
@@ -378,7 +461,7 @@ QStringList ServerResultStore::ResultNames()
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT %1 FROM ravx_results ORDER BY seq DESC").arg(QLatin1String(kColumns)))) {
-        GoOffline(Failure(QStringLiteral("записи не прочитаны")));
+        GoOffline(Failure(q.lastError(), QStringLiteral("записи не прочитаны"), QString::fromUtf8(kMayNotRead)));
         return local_ ? local_->ResultNames() : QStringList();
     }
     rows_.clear();
@@ -398,7 +481,10 @@ std::optional<ServerResultStore::Row> ServerResultStore::Fetch(const QString& ke
     q.prepare(QStringLiteral("SELECT %1 FROM ravx_results WHERE name = ?").arg(QLatin1String(kColumns)));
     q.addBindValue(keyName);
     if (!q.exec()) {
-        GoOffline(Failure(QStringLiteral("запись не прочитана")));
+        const QString why =
+            Failure(q.lastError(), QStringLiteral("запись не прочитана"), QString::fromUtf8(kMayNotRead));
+        q.clear();
+        GoOffline(why);
         return std::nullopt;
     }
     if (!q.next())
@@ -455,7 +541,10 @@ bool ServerResultStore::DeleteResult(const QString& keyName)
     q.prepare(QStringLiteral("DELETE FROM ravx_results WHERE name = ?"));
     q.addBindValue(keyName);
     if (!q.exec()) {
-        GoOffline(Failure(QStringLiteral("запись не удалена")));
+        const QString why =
+            Failure(q.lastError(), QStringLiteral("запись не удалена"), QStringLiteral("удалять результаты"));
+        q.clear();
+        GoOffline(why);
         return false;
     }
     rows_.erase(keyName);
@@ -499,6 +588,133 @@ PurgeOutcome ServerResultStore::PurgeOld(const QStringList& keyNames, const resu
             progress(++done, old);
     }
     return outcome;
+}
+
+SetUpOutcome ServerResultStore::SetUpStudentRole(const QString& studentRole)
+{
+    SetUpOutcome outcome;
+    if (!offline_.isEmpty()) {
+        outcome.error = offline_;
+        return outcome;
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery q(db);
+    QStringList changes = created_;
+    std::optional<QString> error;
+    if (!db.transaction() || !q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(kLockSpace)))
+        error =
+            Failure(q.lastError().isValid() ? q.lastError() : db.lastError(), QStringLiteral("настройка не начата"));
+    else
+        error = GrantOnly(q, studentRole, changes);
+    if (!error && !db.commit())
+        error = Failure(db.lastError(), QStringLiteral("настройка не завершена"));
+    if (error) {
+        if (db.isOpen())
+            db.rollback();
+        outcome.error = *error;
+        return outcome;
+    }
+    created_.clear();
+    outcome.changes = changes;
+    return outcome;
+}
+
+// The checks and grants of SetUpStudentRole, in its transaction; each right
+// is granted or revoked only when it is not yet as it should be, so a second
+// run changes nothing. Returns why it stopped.
+std::optional<QString> ServerResultStore::GrantOnly(QSqlQuery& q, const QString& studentRole, QStringList& changes)
+{
+    const auto failed = [this, &q](const char* what) { return Failure(q.lastError(), QString::fromUtf8(what)); };
+    if (!q.exec(QStringLiteral("SELECT pg_get_userbyid(c.relowner), pg_get_userbyid(p.proowner), "
+                               "quote_ident(n.nspname), quote_ident(current_database()) "
+                               "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace, pg_proc p "
+                               "WHERE c.oid = 'ravx_results'::regclass AND p.oid = '%1%2'::regprocedure")
+                    .arg(QLatin1String(kStoreFunction), QLatin1String(kStoreArguments))) ||
+        !q.next())
+        return failed("таблица результатов не найдена");
+    const QString owner = q.value(0).toString();
+    const QString schema = q.value(2).toString();
+    const QString database = q.value(3).toString();
+    if (owner != role_ || q.value(1).toString() != role_)
+        return QStringLiteral(
+                   "таблица ravx_results и функция %1 принадлежат роли %2, а настройка запущена от роли %3 "
+                   "(%4): её запускают от роли преподавателя, владельца базы")
+            .arg(QLatin1String(kStoreFunction), owner, role_, address_.shown);
+
+    q.prepare(
+        QStringLiteral("SELECT rolsuper, pg_has_role(rolname, current_user, 'MEMBER'), quote_ident(rolname) "
+                       "FROM pg_roles WHERE rolname = ?"));
+    q.addBindValue(studentRole);
+    if (!q.exec())
+        return failed("роли не прочитаны");
+    if (!q.next())
+        return QStringLiteral("на сервере %1 нет роли %2: её создаёт администратор сервера (createuser %2)")
+            .arg(address_.shown, studentRole);
+    if (q.value(0).toBool() || q.value(1).toBool())
+        return QStringLiteral(
+                   "роль %1 %2 и могла бы читать и удалять результаты: для учебных компьютеров нужна "
+                   "отдельная роль (%3)")
+            .arg(studentRole,
+                 q.value(0).toBool() ? QStringLiteral("— суперпользователь")
+                                     : QStringLiteral("входит в роль %1").arg(role_),
+                 address_.shown);
+    const QString role = q.value(2).toString();
+    const QString function = schema + QLatin1Char('.') + QLatin1String(kStoreFunction) + QLatin1String(kStoreArguments);
+    const QString tableRights = QStringLiteral("SELECT, INSERT, UPDATE, DELETE, TRUNCATE, REFERENCES, TRIGGER");
+
+    // whether a change is due (who, what, which right), the statement, and what it did
+    struct Step {
+        QString due;
+        QString statement;
+        QString done;
+    };
+    const Step steps[] = {
+        {QStringLiteral("has_function_privilege('public', '%1', 'EXECUTE')").arg(function),
+         QStringLiteral("REVOKE ALL ON FUNCTION %1 FROM PUBLIC").arg(function),
+         QStringLiteral("revoked every role's right to call %1").arg(QLatin1String(kStoreFunction))},
+        {QStringLiteral("has_table_privilege('public', '%1.ravx_results', '%2')").arg(schema, tableRights),
+         QStringLiteral("REVOKE ALL ON %1.ravx_results FROM PUBLIC").arg(schema),
+         QStringLiteral("revoked every role's rights on the table ravx_results")},
+        {QStringLiteral("has_table_privilege(:role, '%1.ravx_results', '%2')").arg(schema, tableRights),
+         QStringLiteral("REVOKE ALL ON %1.ravx_results FROM %2").arg(schema, role),
+         QStringLiteral("revoked %1's rights on the table ravx_results").arg(studentRole)},
+        {QStringLiteral("NOT has_database_privilege(:role, current_database(), 'CONNECT')"),
+         QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(database, role),
+         QStringLiteral("granted %1 the right to connect to the database").arg(studentRole)},
+        {QStringLiteral("NOT has_schema_privilege(:role, '%1', 'USAGE')").arg(schema),
+         QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, role),
+         QStringLiteral("granted %1 the use of the schema %2").arg(studentRole, schema)},
+        {QStringLiteral("NOT has_function_privilege(:role, '%1', 'EXECUTE')").arg(function),
+         QStringLiteral("GRANT EXECUTE ON FUNCTION %1 TO %2").arg(function, role),
+         QStringLiteral("granted %1 the right to call %2").arg(studentRole, QLatin1String(kStoreFunction))},
+    };
+    for (const Step& step : steps) {
+        q.prepare(QStringLiteral("SELECT ") + step.due);
+        if (step.due.contains(QLatin1String(":role")))
+            q.bindValue(QStringLiteral(":role"), studentRole);
+        if (!q.exec() || !q.next())
+            return failed("права не прочитаны");
+        if (!q.value(0).toBool())
+            continue;
+        if (!q.exec(step.statement))
+            return Failure(q.lastError(), QStringLiteral("не выполнено: ") + step.statement);
+        changes << step.done;
+    }
+    // a right on the table may still come from another role it belongs to
+    q.prepare(QStringLiteral("SELECT has_table_privilege(?, '%1.ravx_results', '%2')").arg(schema, tableRights));
+    q.addBindValue(studentRole);
+    if (!q.exec() || !q.next())
+        return failed("права не прочитаны");
+    if (q.value(0).toBool())
+        return QStringLiteral("роль %1 получает права на таблицу ravx_results через другую роль, в которую входит (%2)")
+            .arg(studentRole, address_.shown);
+    return std::nullopt;
+}
+
+std::unique_ptr<ServerResultStore> OpenTeacherStore(const QString& url, const QString& role, const QString& password)
+{
+    return std::make_unique<ServerResultStore>(AsRole(ParseServerAddress(url), role, password),
+                                               std::make_unique<IniResultStore>(IniResultStore::DefaultPath()));
 }
 
 std::unique_ptr<ResultStore> OpenResultStore(ServerStandIn standIn)

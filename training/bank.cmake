@@ -30,17 +30,20 @@ if(TARGET ravx)
 endif()
 
 # ---- the results store ----------------------------------------------------------
-# Qt Core and SQL only, so it builds with RAVX_GUI=OFF for the tests and fuzzers too.
-# A lab's server is reached through Qt SQL's PostgreSQL driver, a plugin
-# loaded when first used (Debian: libqt6sql6-psql).
-find_package(Qt6 REQUIRED COMPONENTS Core Sql)
+# Qt Core, SQL and Network only, so it builds with RAVX_GUI=OFF for the tests
+# and fuzzers too. A lab's server is reached through Qt SQL's PostgreSQL
+# driver, a plugin loaded when first used (Debian: libqt6sql6-psql); Qt
+# Network brings the key derivation of the teacher's password hash.
+find_package(Qt6 REQUIRED COMPONENTS Core Sql Network)
 add_library(ravx_store STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ResultStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultStore.h
   ${CMAKE_CURRENT_LIST_DIR}/ServerResultStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ServerResultStore.h
+  ${CMAKE_CURRENT_LIST_DIR}/TeacherAccess.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TeacherAccess.h
 )
-target_link_libraries(ravx_store PUBLIC ravx_core Qt6::Core Qt6::Sql)
+target_link_libraries(ravx_store PUBLIC ravx_core Qt6::Core Qt6::Sql PRIVATE Qt6::Network)
 # the teacher's results commands of ravx-run
 add_library(ravx_results_cli STATIC ${CMAKE_CURRENT_LIST_DIR}/../tools/ravx-run/Results.cpp)
 target_link_libraries(ravx_results_cli PUBLIC ravx_store)

@@ -2,16 +2,19 @@
 // and the failures a teacher can meet, on a store of the test's own named by
 // RAVX_RESULTS as a lab would name its file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "tests/mainwindow/TempDir.h"
 #include "tools/ravx-run/Results.h"
 #include "training/ResultStore.h"
+#include "training/TeacherAccess.h"
 
 namespace ravx {
 namespace {
@@ -131,6 +134,11 @@ TEST_F(ResultsCommand, ImportMovesEveryRecordOnce)
     for (const QString& n : names)
         good += store.ReadResult(n).decoded->counters.good;
     EXPECT_EQ(good, 5 + 4 + 5 + 1);
+    // the table lists each record under its stored name
+    std::multiset<std::string> listed;
+    for (const std::string& line : Lines(RunCommand({"--results"}).out))
+        listed.insert(line.substr(0, line.find('\t')));
+    EXPECT_EQ(listed, (std::multiset<std::string>{"name", "Иванов", "Иванов~", "Иванов~~", "Петров"}));
     EXPECT_TRUE(IniResultStore(QString::fromStdString(other)).ResultNames().isEmpty());
     EXPECT_EQ(RunCommand({"--results-import", other}).out.rfind("moved 0 records", 0), 0u);
     // the store itself, or no file, is refused
@@ -157,6 +165,68 @@ TEST_F(ResultsCommand, FailuresGiveOneLineAndStatusTwo)
         EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
+}
+
+// --set-teacher-password: the password read twice, its salted hash written
+// into the configuration file that RAVX_CONF names, the other lines kept;
+// never the password itself. A refused password writes nothing.
+TEST_F(ResultsCommand, SetTeacherPasswordWritesOnlyASaltedHash)
+{
+    const QByteArray savedConf = qgetenv("RAVX_CONF");
+    const std::string conf = dir.File("etc/ravx.conf");
+    qputenv("RAVX_CONF", QByteArray::fromStdString(conf));
+    const auto set = [](const std::string& input) {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        const int status = RunResultsCommand({"--set-teacher-password"}, in, out, err);
+        return Outcome{status, out.str(), err.str()};
+    };
+    const auto read = [&conf] {
+        QFile file(QString::fromStdString(conf));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const std::regex hashLine("^teacher-password = pbkdf2-sha256\\$200000\\$[A-Za-z0-9+/]{22}==\\$[A-Za-z0-9+/]{43}=$");
+
+    // a new file, readable by the students' sessions
+    Outcome r = set("Учитель-1\nУчитель-1\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "teacher-password written to " + conf + "\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(conf.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    const QByteArray first = read();
+    EXPECT_TRUE(std::regex_match(first.trimmed().toStdString(), hashLine)) << first.toStdString();
+
+    // a lab's file: its lines stay, the old password lines give way to one
+    QFile lab(QString::fromStdString(conf));
+    ASSERT_TRUE(lab.open(QIODevice::WriteOnly));
+    lab.write("results = /srv/lab/results.ini\n" + first + "# teacher-password = old\nteacher-password = other\n");
+    lab.close();
+    r = set("Учитель-1\r\nУчитель-1\r\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QList<QByteArray> lines = read().split('\n');
+    ASSERT_EQ(lines.size(), 4) << read().toStdString();  // three lines and the end
+    EXPECT_EQ(lines[0], "results = /srv/lab/results.ini");
+    EXPECT_TRUE(std::regex_match(lines[1].toStdString(), hashLine)) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], "# teacher-password = old");
+    EXPECT_NE(lines[1], first.trimmed());  // the same password, another salt
+    EXPECT_FALSE(read().contains("Учитель"));
+    const QString hash = ConfSetting(QString::fromUtf8(read()), QStringLiteral("teacher-password"));
+    EXPECT_EQ(CheckTeacherPassword(hash, QStringLiteral("Учитель-1")), true);
+    EXPECT_EQ(CheckTeacherPassword(hash, QStringLiteral("Учитель-2")), false);
+
+    const QByteArray before = read();
+    for (const char* refused : {"", "\n\n", "Учитель-1\n", "Учитель-1\nУчитель-2\n"}) {
+        r = set(refused);
+        EXPECT_EQ(r.status, 2) << refused;
+        EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_EQ(read(), before);
+    if (savedConf.isNull())
+        qunsetenv("RAVX_CONF");
+    else
+        qputenv("RAVX_CONF", savedConf);
 }
 
 }  // namespace

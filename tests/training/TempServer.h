@@ -2,11 +2,14 @@
 // temporary folder, listening on a Unix socket there only, stopped and removed
 // at the end. The server will not run as root, so a test run as root (CI)
 // hands the folder to "nobody" and runs the server's programs as that user.
+// Its superuser "ravx" connects without a password; every other role needs
+// its password, as a lab's teacher and student roles do.
 #pragma once
 
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -32,6 +35,11 @@ public:
                   QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--no-locale"),
                   QStringLiteral("--no-sync")}))
             throw std::runtime_error("initdb failed: " + output_.toStdString());
+        QFile hba(Data() + QStringLiteral("/pg_hba.conf"));
+        if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            hba.write("local all ravx trust\nlocal all all scram-sha-256\n") < 0)
+            throw std::runtime_error("pg_hba.conf not written");
+        hba.close();
         Start();
     }
     ~TempServer() { Stop(); }
@@ -55,17 +63,34 @@ public:
                  QStringLiteral("stop")});
         running_ = false;
     }
-    // A database of its own for a test.
-    void CreateDatabase(const QString& name)
+    // A database of its own for a test, owned by the superuser or by `owner`.
+    void CreateDatabase(const QString& name, const QString& owner = {})
     {
-        if (!Run(bin_ + QStringLiteral("/createdb"),
-                 {QStringLiteral("-h"), dir_.path(), QStringLiteral("-U"), QStringLiteral("ravx"), name}))
+        QStringList args{QStringLiteral("-h"), dir_.path(), QStringLiteral("-U"), QStringLiteral("ravx"), name};
+        if (!owner.isEmpty())
+            args << QStringLiteral("--owner") << owner;
+        if (!Run(bin_ + QStringLiteral("/createdb"), args))
             throw std::runtime_error("createdb failed: " + output_.toStdString());
     }
+    // Runs one statement as the superuser, as an administrator would.
+    bool Sql(const QString& statement, const QString& database = QStringLiteral("postgres"))
+    {
+        return Run(
+            bin_ + QStringLiteral("/psql"),
+            {QStringLiteral("-h"), dir_.path(), QStringLiteral("-U"), QStringLiteral("ravx"), QStringLiteral("-d"),
+             database, QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-c"), statement});
+    }
+    QString Output() const { return output_; }
     // The address a lab would write into ravx.conf for this server.
     QString Url(const QString& database) const
     {
         return QStringLiteral("postgresql://ravx@/%1?host=%2").arg(database, dir_.path());
+    }
+    // The same as another role, with its password when one is given.
+    QString Url(const QString& database, const QString& role, const QString& password = {}) const
+    {
+        const QString user = password.isEmpty() ? role : role + QLatin1Char(':') + password;
+        return QStringLiteral("postgresql://%1@/%2?host=%3").arg(user, database, dir_.path());
     }
     QString Folder() const { return dir_.path(); }
 

@@ -11,6 +11,7 @@
 #include "tests/mainwindow/TempDir.h"
 #include "tests/training/Children.h"
 #include "training/ResultStore.h"
+#include "training/TeacherAccess.h"
 
 namespace ravx {
 namespace {
@@ -208,7 +209,102 @@ TEST(Store, TheConfiguredFileWins)
         {"", ""},
     };
     for (const auto& [text, value] : confs)
-        EXPECT_EQ(ResultsSetting(QString::fromUtf8(text)), QString::fromUtf8(value)) << text;
+        EXPECT_EQ(ConfSetting(QString::fromUtf8(text), QStringLiteral("results")), QString::fromUtf8(value)) << text;
+}
+
+// The teacher's password hash is the standard PBKDF2 with HMAC-SHA-256 (the
+// first 32 bytes of the RFC 7914 vector), and nothing but a hash of that form
+// is taken for one.
+TEST(TeacherPassword, HashIsStandardSaltedAndChecked)
+{
+    const QByteArray expected = QByteArray::fromHex("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc");
+    EXPECT_EQ(HashTeacherPassword(QStringLiteral("passwd"), "salt", 1),
+              QStringLiteral("pbkdf2-sha256$1$c2FsdA==$") + QString::fromLatin1(expected.toBase64()));
+
+    const QString a = HashTeacherPassword(QStringLiteral("Учитель-1"));
+    const QString b = HashTeacherPassword(QStringLiteral("Учитель-1"));
+    EXPECT_NE(a, b);  // a salt of its own each time
+    EXPECT_TRUE(a.startsWith(QStringLiteral("pbkdf2-sha256$200000$"))) << a.toStdString();
+    EXPECT_EQ(CheckTeacherPassword(b, QStringLiteral("Учитель-1")), true);
+    EXPECT_EQ(CheckTeacherPassword(a, QStringLiteral("Учитель-2")), false);
+
+    const QString good = HashTeacherPassword(QStringLiteral("x"), "0123456789abcdef", 2);
+    const QStringList parts = good.split(QLatin1Char('$'));
+    for (const QString& damaged :
+         {QString(), QStringLiteral("x"), QStringLiteral("секрет"),
+          QString(good).replace("pbkdf2-sha256", "pbkdf2-sha1"),
+          QStringList{parts[0], QStringLiteral("0"), parts[2], parts[3]}.join('$'),
+          QStringList{parts[0], QStringLiteral("2x"), parts[2], parts[3]}.join('$'),
+          QStringList{parts[0], QStringLiteral("999999999"), parts[2], parts[3]}.join('$'),
+          QStringList{parts[0], parts[1], QString(), parts[3]}.join('$'),
+          QStringList{parts[0], parts[1], parts[2], parts[3].left(20)}.join('$'),
+          QStringList{parts[0], parts[1], parts[2], QStringLiteral("!!") + parts[3].mid(2)}.join('$'), good + "$x"})
+        EXPECT_FALSE(CheckTeacherPassword(damaged, QStringLiteral("x")).has_value()) << damaged.toStdString();
+    EXPECT_EQ(CheckTeacherPassword(good, QStringLiteral("x")), true);
+}
+
+// Which gate F5 meets, from the configuration file that RAVX_CONF names and
+// the environment.
+TEST(TeacherPassword, TheGateTheLabConfigured)
+{
+    filetest::TempDir dir;
+    const QString conf = QString::fromStdString(dir.File("ravx.conf"));
+    const QString hash = HashTeacherPassword(QStringLiteral("p"), "0123456789abcdef", 3);
+    const char* variables[] = {"RAVX_CONF", "RAVX_RESULTS", "RAVX_RESULTS_TEACHER"};
+    std::vector<QByteArray> saved;
+    for (const char* v : variables)
+        saved.push_back(qgetenv(v));
+    qputenv("RAVX_CONF", conf.toUtf8());
+    using Kind = TeacherGate::Kind;
+    const struct {
+        QString file;
+        const char* results;  // RAVX_RESULTS, "" for none
+        const char* role;     // RAVX_RESULTS_TEACHER, "" for none
+        Kind kind;
+        const char* who;  // the role or the hash line
+    } cases[] = {
+        {QString(), "", "", Kind::Open, ""},
+        {QStringLiteral("results = /srv/r.ini\n"), "", "", Kind::Open, ""},
+        {QStringLiteral("teacher-password = ") + hash, "", "", Kind::Password, ""},
+        {QStringLiteral("teacher-password = sha1$x"), "", "", Kind::Damaged, ""},
+        {QStringLiteral("results = postgresql://s@lab/r\nresults-teacher = teacher\n"), "", "", Kind::ServerRole,
+         "teacher"},
+        {QStringLiteral("results = postgresql://s@lab/r\nresults-teacher = teacher\n"), "", "boss", Kind::ServerRole,
+         "boss"},
+        // a role only counts for a server; the hash then still does
+        {QStringLiteral("results-teacher = teacher\nteacher-password = ") + hash, "", "", Kind::Password, ""},
+        {QStringLiteral("results = /srv/r.ini\n"), "postgresql://s@lab/r", "boss", Kind::ServerRole, "boss"},
+        {QStringLiteral("results = postgresql://s@lab/r\nresults-teacher = teacher\n"), "/tmp/r.ini", "", Kind::Open,
+         ""},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(conf);
+        if (!c.file.isNull()) {
+            QFile f(conf);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.file.toUtf8());
+        }
+        for (const auto& [name, value] :
+             {std::pair{"RAVX_RESULTS", c.results}, std::pair{"RAVX_RESULTS_TEACHER", c.role}})
+            if (*value)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        const TeacherGate gate = ConfiguredTeacherGate();
+        EXPECT_EQ(gate.kind, c.kind) << c.file.toStdString() << c.results << c.role;
+        if (c.kind == Kind::ServerRole) {
+            EXPECT_EQ(gate.role.toStdString(), c.who);
+        } else if (c.kind == Kind::Password) {
+            EXPECT_EQ(gate.hash, hash);
+        } else if (c.kind == Kind::Damaged) {
+            EXPECT_TRUE(gate.problem.contains(conf)) << gate.problem.toStdString();
+        }
+    }
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        if (saved[i].isNull())
+            qunsetenv(variables[i]);
+        else
+            qputenv(variables[i], saved[i]);
 }
 
 int RunChild(const char* path, int id)
