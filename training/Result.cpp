@@ -3,16 +3,20 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QFrame>
-#include <QLabel>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTreeWidget>
 #include <array>
+#include <memory>
 
 #include "training/ResultStore.h"
+#include "training/ServerResultStore.h"
+#include "training/TeacherAccess.h"
+#include "training/TeacherPassword.h"
 #include "training/Verdict.h"
 
 namespace ravx {
@@ -20,7 +24,7 @@ namespace ravx {
 namespace {
 
 constexpr int kWidth = 620;
-constexpr int kStoreLineHeight = 16;
+constexpr int kStoreLineHeight = 30;  // where the records are; why, when they are not the lab's
 constexpr int kHeight = 296 + kStoreLineHeight;
 constexpr int kMargin = 8;
 constexpr int kListWidth = 260;
@@ -100,6 +104,7 @@ TForm6::TForm6(ResultStore& store, const QString& checksum, QWidget* parent)
 
     StoreL = new QLabel(this);
     StoreL->setObjectName(QStringLiteral("StoreL"));
+    StoreL->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     StoreL->setGeometry(kMargin, kHeight - kStoreLineHeight - 2, kWidth - 2 * kMargin, kStoreLineHeight);
     QFont small = StoreL->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -130,7 +135,9 @@ void TForm6::FormShow()
         const QString name = QString::fromStdString(result::DisplayName(key.toStdString()));
         auto* item = new QTreeWidgetItem(ListBox1, {name, store_.ReadResult(key).host});
         item->setData(0, kKeyRole, key);
-        item->setToolTip(0, name);  // a long name is cut with "…" in the list
+        // a long name is cut with "…" in the list; the name as stored tells
+        // the takes of one name apart
+        item->setToolTip(0, key);
         item->setToolTip(1, item->text(1));
     }
     ShowEntry();
@@ -139,21 +146,38 @@ void TForm6::FormShow()
 }
 
 // The lab's server, the machine-wide file, or the user's own file when that
-// could not be written; while the server is away, the machine's file and why.
+// could not be written; while the server is away or refuses, the machine's
+// file and why, in red. Under the server's records, why this machine's own
+// records went to its file, when they did.
 void TForm6::ShowStoreLine()
 {
     const QString location = store_.Location();
     const QString notice = store_.Notice();
     QString line;
-    if (!notice.isEmpty())
-        line = QStringLiteral("Сервер недоступен, показан файл этого компьютера: ") + location;
-    else if (location.contains(QLatin1String("://")))
-        line = QStringLiteral("Результаты лаборатории: ") + location;
-    else
-        line = QStringLiteral("Файл результатов: ") + location;
-    StoreL->setText(StoreL->fontMetrics().elidedText(line, Qt::ElideMiddle, StoreL->width()));
-    StoreL->setToolTip(notice.isEmpty() ? location : location + QLatin1Char('\n') + notice);
-    SetColour(StoreL, notice.isEmpty() ? QColor(Qt::darkGray) : kFailedColour);
+    QString why;
+    if (!notice.isEmpty()) {
+        line = QStringLiteral("Показан файл этого компьютера: ") + location;
+        why = notice;
+    } else {
+        line = (location.contains(QLatin1String("://")) ? QStringLiteral("Результаты лаборатории: ")
+                                                        : QStringLiteral("Файл результатов: ")) +
+               location;
+        if (!machineNotice_.isEmpty())
+            why = QStringLiteral("Записи этого компьютера сохранялись в его файл: ") + machineNotice_;
+    }
+    const QFontMetrics metrics = StoreL->fontMetrics();
+    StoreL->setText(
+        metrics.elidedText(line, Qt::ElideMiddle, StoreL->width()) +
+        (why.isEmpty() ? QString() : QLatin1Char('\n') + metrics.elidedText(why, Qt::ElideRight, StoreL->width())));
+    StoreL->setToolTip(why.isEmpty() ? location : line + QLatin1Char('\n') + why);
+    SetColour(StoreL, why.isEmpty() ? QColor(Qt::darkGray) : kFailedColour);
+}
+
+void TForm6::SetMachineNotice(const QString& notice)
+{
+    machineNotice_ = notice;
+    if (isVisible())
+        ShowStoreLine();
 }
 
 void TForm6::ListBox1Click() { ShowEntry(); }
@@ -176,7 +200,7 @@ void TForm6::ShowEntry()
             value->clear();
             value->setToolTip({});
         }
-        ListBox1->currentItem()->setToolTip(0, ListBox1->currentItem()->text(0) + QStringLiteral("\n") + entry.error);
+        ListBox1->currentItem()->setToolTip(0, key + QStringLiteral("\n") + entry.error);
     }
     if (!entry.group.isNull()) {
         GrName->setText(GrName->fontMetrics().elidedText(entry.group, Qt::ElideRight, GrName->width()));
@@ -232,12 +256,53 @@ void TForm6::ShowError(const QString& message)
     QMessageBox::critical(isVisible() ? this : parentWidget(), windowTitle(), message);
 }
 
+namespace {
+
+// Asks for the teacher's password when the lab has set one. False when the
+// window stays closed; `teacher` gets the store connected as the teacher's
+// role when the lab's server checks the password.
+bool LetTeacherIn(QWidget* parent, std::unique_ptr<ResultStore>& teacher)
+{
+    const TeacherGate gate = ConfiguredTeacherGate();
+    switch (gate.kind) {
+    case TeacherGate::Kind::Open: return true;
+    case TeacherGate::Kind::Damaged:
+        QMessageBox::critical(parent, QStringLiteral("Результаты теста"), gate.problem);
+        return false;
+    case TeacherGate::Kind::Password:
+        return AskTeacherPassword(parent, [&gate](const QString& password) {
+            return CheckTeacherPassword(gate.hash, password).value_or(false) ? QString()
+                                                                             : QString::fromUtf8(kWrongPasswordText);
+        });
+    case TeacherGate::Kind::ServerRole:
+        return AskTeacherPassword(parent, [&](const QString& password) {
+            // an empty one would let libpq take a password saved for this
+            // machine's user
+            if (password.isEmpty())
+                return QString::fromUtf8(kWrongPasswordText);
+            std::unique_ptr<ServerResultStore> store = OpenTeacherStore(gate.url, gate.role, password);
+            if (!store->Offline().isEmpty())
+                return store->Offline();
+            teacher = std::move(store);
+            return QString();
+        });
+    }
+    return false;
+}
+
+}  // namespace
+
 void ShowTestResults(QWidget* parent, ResultStore& store, int group, int machine, const QString& portText,
                      unsigned errorCounter)
 {
+    std::unique_ptr<ResultStore> teacher;
+    if (!LetTeacherIn(parent, teacher))
+        return;
     const QString checksum =
         QString::fromStdString(result::ChecksumText(group, machine, portText.toStdString(), errorCounter));
-    TForm6 form(store, checksum, parent);
+    TForm6 form(teacher ? *teacher : store, checksum, parent);
+    if (teacher)
+        form.SetMachineNotice(store.Notice());
     form.exec();
 }
 

@@ -25,6 +25,9 @@ public:
 
     void FormShow();
     void ShowEntry();
+    // Why this machine's own records went to its file, for a window that
+    // shows the lab's server as the teacher's role.
+    void SetMachineNotice(const QString& notice);
 
     QTreeWidget* ListBox1;  // the names, and the machine each was stored on
     QFrame* Panel1;
@@ -35,7 +38,7 @@ public:
     QLabel* BadA;
     QLabel* Itog;
     QLabel* Label8;
-    QLabel* StoreL;  // which store the window shows, for the teacher
+    QLabel* StoreL;  // which store the window shows and, in red, why when not the lab's
     QPushButton* Button1;
     QFrame* Panel2;
     QProgressBar* ProgressBar1;
@@ -53,9 +56,12 @@ private:
 
     ResultStore& store_;
     QString checksum_;
+    QString machineNotice_;
 };
 
-// Shows the results window modally over `parent`.
+// Shows the results window modally over `parent`, after the teacher's
+// password when the lab has set one (TeacherAccess.h): then a server's
+// records are read as the teacher's role, not as the machine's.
 void ShowTestResults(QWidget* parent, ResultStore& store, int group, int machine, const QString& portText,
                      unsigned errorCounter);
 

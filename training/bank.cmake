@@ -68,6 +68,8 @@ if(TARGET ravx_gui)
     ${CMAKE_CURRENT_LIST_DIR}/Quest.h
     ${CMAKE_CURRENT_LIST_DIR}/Result.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Result.h
+    ${CMAKE_CURRENT_LIST_DIR}/TeacherPassword.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TeacherPassword.h
     ${CMAKE_CURRENT_LIST_DIR}/Verdict.h
   )
   target_link_libraries(ravx_gui PUBLIC ravx_store)

@@ -49,4 +49,12 @@ if(TARGET ravx_gui)
   target_compile_definitions(test_entry_windows PRIVATE RAVX_QUESTION_SOURCE="${RAVX_QUESTION_SOURCE}")
   add_test(NAME entry_windows COMMAND test_entry_windows)
   set_tests_properties(entry_windows PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+  # F5 with and without the teacher's password, on a server of the test's own.
+  add_executable(test_teacher_gate ${CMAKE_CURRENT_LIST_DIR}/test_teacher_gate.cpp ${CMAKE_CURRENT_LIST_DIR}/TempServer.h)
+  set_target_properties(test_teacher_gate PROPERTIES AUTOMOC ON)
+  target_link_libraries(test_teacher_gate PRIVATE ravx_gui Qt6::Test)
+  target_include_directories(test_teacher_gate PRIVATE ${PROJECT_SOURCE_DIR})
+  add_test(NAME teacher_gate COMMAND test_teacher_gate)
+  set_tests_properties(teacher_gate PROPERTIES TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endif()
