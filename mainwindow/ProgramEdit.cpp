@@ -1,5 +1,6 @@
 #include "mainwindow/ProgramEdit.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -58,6 +59,28 @@ bool inStatementRows(int row) { return row >= 0 && row < kStatementRows; }
 
 std::size_t characters(std::string_view utf8) { return Utf8ToUtf32(utf8).size(); }
 
+std::string_view trimmed(std::string_view s)
+{
+    const std::size_t from = s.find_first_not_of(' ');
+    if (from == std::string_view::npos)
+        return {};
+    return s.substr(from, s.find_last_not_of(' ') - from + 1);
+}
+
+// Undo and redo: the texts of the one side, a breakpoint only where the
+// change moved it.
+void applyChange(Program& program, const ProgramChange& change, bool undo)
+{
+    for (const ProgramChange::Row& r : change.rows) {
+        const ProgramRow& to = undo ? r.before : r.after;
+        ProgramRow& row = program.rows[static_cast<std::size_t>(r.address)];
+        row.statement = to.statement;
+        row.comment = to.comment;
+        if (r.before.breakpoint != r.after.breakpoint)
+            row.breakpoint = to.breakpoint;
+    }
+}
+
 }  // namespace
 
 bool IsBlankRow(const ProgramRow& row) { return blankText(row.statement) && blankText(row.comment); }
@@ -107,6 +130,14 @@ void DeleteRows(Program& program, int top, int bottom, bool shiftMode)
 {
     for (int n = top; n <= bottom; ++n)
         DeleteRow(program, top, shiftMode);
+}
+
+bool TypingGoesOnInNextRow(const Program& program, int row, ProgramColumn column, std::string_view edited)
+{
+    const std::size_t limit = column == ProgramColumn::Comment ? kCommentSoftLimit : kStatementSoftLimit;
+    if (characters(edited) <= limit || row < 0 || row >= kLastStatementRow)
+        return false;  // within the limit, or no row below: the text grows here
+    return textOf(program.rows[static_cast<std::size_t>(row) + 1], static_cast<int>(column)).empty();
 }
 
 std::optional<int> GoToRow(std::string_view typed)
@@ -209,5 +240,86 @@ std::optional<PastedRows> PasteProgramBlock(Program& program, std::u32string_vie
     }
     return done;
 }
+
+std::string PlainTextOfRows(const Program& program, int top, int bottom, int left, int right)
+{
+    std::string out;
+    if (top < 0 || bottom >= kProgramRows || bottom < top)
+        return out;
+    const bool statements = left <= static_cast<int>(ProgramColumn::Statement);
+    const bool comments = right >= static_cast<int>(ProgramColumn::Comment);
+    for (int r = top; r <= bottom; ++r) {
+        const ProgramRow& row = program.rows[static_cast<std::size_t>(r)];
+        std::string line = statements ? row.statement : std::string();
+        if (comments && !row.comment.empty()) {
+            // the comments in a column of their own, as the grid shows them
+            if (statements)
+                line.append(kStatementSoftLimit + 1 - std::min(characters(line), kStatementSoftLimit), ' ');
+            line += "; " + row.comment;
+        }
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+std::optional<PastedRows> PastePlainText(Program& program, std::u32string_view wide, int row)
+{
+    if (!inStatementRows(row) || wide.empty())
+        return std::nullopt;
+    const std::string utf8 = Utf32ToUtf8(wide);
+    const std::string_view text = utf8;
+    PastedRows done{row, 0};
+    std::size_t pos = 0;
+    for (int r = row; r < kStatementRows && pos < text.size(); ++r) {
+        // a line ends at LF, CR LF or CR alone
+        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+        const std::string line = CellText(text.substr(pos, end - pos));
+        pos = text.substr(end, 2) == "\r\n" ? end + 2 : end + 1;
+        const std::size_t semicolon = line.find(';');
+        ProgramRow& target = program.rows[static_cast<std::size_t>(r)];
+        target.statement = trimmed(std::string_view(line).substr(0, semicolon));
+        target.comment = semicolon == std::string::npos
+                             ? std::string()
+                             : std::string(trimmed(std::string_view(line).substr(semicolon + 1)));
+        ++done.count;
+    }
+    return done;
+}
+
+std::optional<PastedRows> PasteText(Program& program, std::u32string_view text, int row)
+{
+    if (text.substr(0, kBlockHead.size()) == kBlockHead)
+        return PasteProgramBlock(program, text, row);
+    return PastePlainText(program, text, row);
+}
+
+bool ProgramChange::ChangesStatements() const
+{
+    return std::any_of(rows.begin(), rows.end(), [](const Row& r) { return r.before.statement != r.after.statement; });
+}
+
+bool ProgramChange::ChangesTexts() const
+{
+    return std::any_of(rows.begin(), rows.end(), [](const Row& r) {
+        return r.before.statement != r.after.statement || r.before.comment != r.after.comment;
+    });
+}
+
+ProgramChange ChangedRows(const ProgramRows& was, const Program& now, int first, int last)
+{
+    ProgramChange change;
+    first = std::max(first, 0);
+    last = std::min(last, kProgramRows - 1);
+    for (int r = first; r <= last; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        if (!(was[i] == now.rows[i]))
+            change.rows.push_back({r, was[i], now.rows[i]});
+    }
+    return change;
+}
+
+void UndoChange(Program& program, const ProgramChange& change) { applyChange(program, change, true); }
+void RedoChange(Program& program, const ProgramChange& change) { applyChange(program, change, false); }
 
 }  // namespace ravx

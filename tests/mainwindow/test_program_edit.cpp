@@ -185,6 +185,177 @@ TEST(ProgramBlock, MalformedBlocksChangeNothingOrStopAtTheTextsEnd)
     EXPECT_EQ(p.rows[2].statement, "mov al,1");
 }
 
+TEST(Typing, GoesOnInTheNextRowOnlyPastTheLimitAndIntoAnEmptyCell)
+{
+    const std::string statement27(27, 'a'), comment33(33, 'c');
+    auto cyrillic = [](int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i)
+            s += "ж";  // two bytes each
+        return s;
+    };
+    struct Case {
+        const char* what;
+        ProgramColumn column;
+        std::string edited;
+        int row;
+        std::vector<std::string> below;  // the rows from row + 1 on
+        bool goesOn;
+    };
+    const std::vector<Case> cases = {
+        {"a statement of 26 stays", ProgramColumn::Statement, std::string(26, 'a'), 5, {""}, false},
+        {"a statement of 27 goes on", ProgramColumn::Statement, statement27, 5, {""}, true},
+        {"characters are counted, not bytes", ProgramColumn::Statement, cyrillic(26), 5, {""}, false},
+        {"27 Cyrillic characters go on", ProgramColumn::Statement, cyrillic(27), 5, {""}, true},
+        {"a statement below stops it", ProgramColumn::Statement, statement27, 5, {"nop"}, false},
+        {"a comment below does not stop a statement", ProgramColumn::Statement, statement27, 5, {"|x"}, true},
+        {"a comment of 32 stays", ProgramColumn::Comment, std::string(32, 'c'), 5, {""}, false},
+        {"a comment of 33 goes on", ProgramColumn::Comment, comment33, 5, {""}, true},
+        {"a comment below stops a comment", ProgramColumn::Comment, comment33, 5, {"|x"}, false},
+        {"a statement below does not stop a comment", ProgramColumn::Comment, comment33, 5, {"nop"}, true},
+        {"blanks are a text", ProgramColumn::Comment, comment33, 5, {"| "}, false},
+        {"no row below the last", ProgramColumn::Statement, statement27, kLastStatementRow, {}, false},
+        {"the row before the last goes on", ProgramColumn::Statement, statement27, kLastStatementRow - 1, {""}, true},
+    };
+    for (const Case& c : cases) {
+        const Program p = rowsFrom(c.row + 1, c.below);
+        EXPECT_EQ(TypingGoesOnInNextRow(p, c.row, c.column, c.edited), c.goesOn) << c.what;
+    }
+}
+
+TEST(PlainText, PastesOneRowALine)
+{
+    struct Case {
+        const char* what;
+        std::u32string text;
+        std::vector<std::string> after;  // rows 10.. (the rows before: "x|1", "y|2", "z|3")
+        int count;
+    };
+    const std::vector<Case> cases = {
+        {"statements and comments",
+         U"mov al,08h\nout 2bh,al     ; управляющее слово\n",
+         {"mov al,08h", "out 2bh,al|управляющее слово", "z|3"},
+         2},
+        {"blanks and tabs around both texts go", U"  mov al,1 \t;  CW0 ", {"mov al,1|CW0", "y|2", "z|3"}, 1},
+        {"the first ; divides, later ones stay in the comment", U"nop ; a; b", {"nop|a; b", "y|2", "z|3"}, 1},
+        {"a comment alone", U"; только комментарий", {"|только комментарий", "y|2", "z|3"}, 1},
+        {"an empty line empties its row", U"nop\n\nhlt", {"nop", "", "hlt"}, 3},
+        {"CR LF and CR end lines too", U"a\r\nb\rc", {"a", "b", "c"}, 3},
+        {"control characters are dropped", U"mov al,1\x01", {"mov al,1", "y|2", "z|3"}, 1},
+        {"a long line stays whole",
+         U"mov ax,1234h ; set up the ax register and more",
+         {"mov ax,1234h|set up the ax register and more", "y|2", "z|3"},
+         1},
+    };
+    for (const Case& c : cases) {
+        Program p = rowsFrom(10, {"x|1", "y|2", "z|3"});
+        p.rows[11].breakpoint = true;
+        const auto pasted = PasteText(p, c.text, 10);
+        ASSERT_TRUE(pasted) << c.what;
+        EXPECT_EQ(pasted->first, 10) << c.what;
+        EXPECT_EQ(pasted->count, c.count) << c.what;
+        EXPECT_EQ(texts(p, 10, 3), c.after) << c.what;
+        EXPECT_TRUE(p.rows[11].breakpoint) << c.what << ": marks stay";
+    }
+}
+
+TEST(PlainText, StopsAtTheLastRowAndRefusesNothingToPaste)
+{
+    Program p;
+    const auto pasted = PasteText(p, U"a\nb\nc\n", kLastStatementRow - 1);
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(pasted->count, 2);
+    EXPECT_EQ(texts(p, kLastStatementRow - 1, 2), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(p.rows[kStatementRows].statement, "");  // the spare row is not written
+    EXPECT_FALSE(PasteText(p, U"", 0));
+    EXPECT_FALSE(PasteText(p, U"nop", kStatementRows));
+    EXPECT_FALSE(PasteText(p, U"nop", -1));
+}
+
+TEST(PlainText, CopiedRowsReadAsTextAndPasteBack)
+{
+    const Program source = rowsFrom(0, {"mov al,08h|CW0: 8 знаков", "out 2bh,al", "", "|пауза"});
+    const std::string both = PlainTextOfRows(source, 0, 3, 1, 2);
+    EXPECT_EQ(both,
+              "mov al,08h                 ; CW0: 8 знаков\n"
+              "out 2bh,al\n"
+              "\n"
+              "                           ; пауза\n");
+    EXPECT_EQ(PlainTextOfRows(source, 0, 1, 1, 1), "mov al,08h\nout 2bh,al\n");
+    EXPECT_EQ(PlainTextOfRows(source, 0, 1, 2, 2), "; CW0: 8 знаков\n\n");
+    Program p = rowsFrom(20, {"x|1", "x|1", "x|1", "x|1", "x|1"});
+    const auto pasted = PasteText(p, Utf8ToUtf32(both), 20);
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(pasted->count, 4);
+    EXPECT_EQ(texts(p, 20, 5),
+              (std::vector<std::string>{"mov al,08h|CW0: 8 знаков", "out 2bh,al", "", "|пауза", "x|1"}));
+}
+
+TEST(PlainText, ABlockOfAnEarlierVersionStillPastesAsABlock)
+{
+    // the block as the clipboard's only text, as earlier versions put it there
+    const Program source = rowsFrom(0, {"a|1", "b|2"});
+    Program p = rowsFrom(30, {"x|9", "y|8"});
+    ASSERT_TRUE(PasteText(p, BuildProgramBlock(source, 0, 1, 2, 2), 30));
+    EXPECT_EQ(texts(p, 30, 2), (std::vector<std::string>{"x|1", "y|2"}));
+    EXPECT_FALSE(PasteText(p, U"RAVX00G1", 30));  // begins as a block, is none: nothing
+    EXPECT_EQ(texts(p, 30, 2), (std::vector<std::string>{"x|1", "y|2"}));
+}
+
+TEST(Undo, ChangeOfRowsIsUndoneAndRedoneExactly)
+{
+    Program p = rowsFrom(0, {"a|1", "b|2", "c|3", "", "d"});
+    p.rows[1].breakpoint = true;
+    const ProgramRows before = p.rows;
+    InsertRow(p, 1, false);
+    const ProgramRows inserted = p.rows;
+    const ProgramChange change = ChangedRows(before, p, 0, kProgramRows - 1);
+    EXPECT_EQ(change.rows.size(), 3u);  // rows 1..3: the block moved down into the blank row
+    EXPECT_TRUE(change.ChangesStatements());
+    EXPECT_TRUE(change.ChangesTexts());
+
+    UndoChange(p, change);
+    EXPECT_EQ(p.rows, before);
+    RedoChange(p, change);
+    EXPECT_EQ(p.rows, inserted);
+
+    // a mark set after the change stays through its undo; a mark the change
+    // itself moved (another program opened) comes back
+    p.rows[3].breakpoint = true;
+    UndoChange(p, change);
+    EXPECT_EQ(texts(p, 0, 5), texts(rowsFrom(0, {"a|1", "b|2", "c|3", "", "d"}), 0, 5));
+    EXPECT_TRUE(p.rows[3].breakpoint);
+    EXPECT_TRUE(p.rows[1].breakpoint);
+
+    const ProgramRows beforeOpen = p.rows;
+    Program opened = rowsFrom(0, {"nop"});
+    opened.rows[kStatementRows].statement = "spare";  // a file fills the spare row too
+    opened.rows[7].breakpoint = true;
+    p.rows = opened.rows;
+    const ProgramChange open = ChangedRows(beforeOpen, p, 0, kProgramRows - 1);
+    UndoChange(p, open);
+    EXPECT_EQ(p.rows, beforeOpen);
+    RedoChange(p, open);
+    EXPECT_EQ(p.rows, opened.rows);
+}
+
+TEST(Undo, WhatAChangeChanges)
+{
+    Program p = rowsFrom(0, {"a|1"});
+    const ProgramRows before = p.rows;
+    EXPECT_TRUE(ChangedRows(before, p, 0, kProgramRows - 1).Empty());
+    p.rows[0].comment = "2";
+    ProgramChange change = ChangedRows(before, p, 0, kProgramRows - 1);
+    EXPECT_TRUE(change.ChangesTexts());
+    EXPECT_FALSE(change.ChangesStatements());  // a comment never runs
+    p.rows[0].comment = "1";
+    p.rows[0].breakpoint = true;
+    change = ChangedRows(before, p, 0, kProgramRows - 1);
+    EXPECT_FALSE(change.Empty());
+    EXPECT_FALSE(change.ChangesTexts());                // a mark alone is no step to undo
+    EXPECT_TRUE(ChangedRows(before, p, 1, 5).Empty());  // outside the rows looked at
+}
+
 TEST(CellText, OneLineWithoutControlCharacters)
 {
     EXPECT_EQ(CellText("mov al,1\r\nout 2ah,al"), "mov al,1");
