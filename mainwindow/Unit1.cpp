@@ -14,11 +14,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWindow>
 #include <algorithm>
 #include <utility>
@@ -83,18 +85,17 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
             stepBackAction_->setEnabled(sim_->CanStepBack());
     });
     // the status line names the error the current row's text already decides
-    auto showRowStatus = [this] {
-        const QModelIndex at = Grid1->currentIndex();
-        const QString error =
-            at.isValid() ? programModel_->index(at.row(), 1).data(Qt::ToolTipRole).toString() : QString();
-        if (error.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(
-                QStringLiteral("Строка %1: %2").arg(QString::fromStdString(RowAddressText(at.row())), error));
-    };
-    connect(Grid1->selectionModel(), &QItemSelectionModel::currentChanged, this, showRowStatus);
-    connect(programModel_, &QAbstractItemModel::dataChanged, this, showRowStatus);
+    connect(Grid1->selectionModel(), &QItemSelectionModel::currentChanged, this, &TForm1::showRowStatus);
+    connect(programModel_, &QAbstractItemModel::dataChanged, this, &TForm1::showRowStatus);
+    Grid1->editRefused = [this] { noteRunLock(); };
+    // "Отменить" and "Повторить" are there when there is something to undo or redo
+    QUndoStack* undo = programModel_->undoStack();
+    QAction* undoAction = actionNamed(QStringLiteral("Отменить"));
+    QAction* redoAction = actionNamed(QStringLiteral("Повторить"));
+    undoAction->setEnabled(undo->canUndo());
+    redoAction->setEnabled(undo->canRedo());
+    connect(undo, &QUndoStack::canUndoChanged, undoAction, &QAction::setEnabled);
+    connect(undo, &QUndoStack::canRedoChanged, redoAction, &QAction::setEnabled);
     statusBar()->setSizeGripEnabled(false);
     statusBar()->setFixedHeight(kStatusHeight);
     setFixedWidth(kClientWidth);
@@ -160,11 +161,15 @@ void TForm1::buildMenu()
                      {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), &TForm1::SaveFirmwareClick},
                      {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), &TForm1::ReportClick},
                      {"Выход", QKeySequence(), &TForm1::N5Click}});
-    addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), &TForm1::CopyMClick},
-                       {"Вставить", QKeySequence(Qt::SHIFT | Qt::Key_Insert), &TForm1::InsertMClick},
-                       {"Удалить", QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::DeleteMClick},
-                       {"Вставить строку", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::N18Click},
-                       {"Удалить строку", QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::N20Click}});
+    QMenu* edit =
+        addMenu("Правка", {{"Копировать", QKeySequence(Qt::CTRL | Qt::Key_Insert), &TForm1::CopyMClick},
+                           {"Вставить", QKeySequence(Qt::SHIFT | Qt::Key_Insert), &TForm1::InsertMClick},
+                           {"Удалить", QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::DeleteMClick},
+                           {"Вставить строку", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::N18Click},
+                           {"Удалить строку", QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::N20Click},
+                           {"Отменить", QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoClick},
+                           {"Повторить", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TForm1::RedoClick}});
+    edit->insertSeparator(actionNamed(QStringLiteral("Отменить")));  // the lab's own items first
     if (!QGuiApplication::clipboard()) {
         // without a clipboard there is nothing to copy to or paste from
         for (const char* item : {"Копировать", "Вставить", "Удалить"})
@@ -316,25 +321,41 @@ void TForm1::AboutClick() { about_->exec(); }
 
 // ---- the commands of the menu "Правка" ------------------------------------------
 
+namespace {
+// The program block on the clipboard under a type of its own, beside the
+// rows as plain text for other programs. Earlier versions put the block in
+// as the plain text; such a block still pastes.
+const QString kBlockMimeType = QStringLiteral("application/x-ravx-program-block");
+}  // namespace
+
 void TForm1::CopyMClick()
 {
     Grid1->commitEditing();
     const ProgramGrid::Range r = Grid1->selectedRange();
     if (r.top < 0)
         return;
+    auto* data = new QMimeData;
     const std::u32string block = BuildProgramBlock(sim_->program, r.top, r.bottom, r.left, r.right);
-    QGuiApplication::clipboard()->setText(QString::fromStdU32String(block));
+    data->setData(kBlockMimeType, QString::fromStdU32String(block).toUtf8());
+    data->setText(QString::fromStdString(PlainTextOfRows(sim_->program, r.top, r.bottom, r.left, r.right)));
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void TForm1::InsertMClick()
 {
-    sim_->EndHistory();  // the rows the history ran are no more
+    if (refusedWhileRunning())
+        return;
     Grid1->commitEditing();
     const int row = Grid1->currentRow();
-    if (row < 0)
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (row < 0 || !data)
         return;
-    const std::u32string text = QGuiApplication::clipboard()->text().toStdU32String();
-    if (const auto pasted = PasteProgramBlock(sim_->program, text, row)) {
+    const std::u32string text = data->hasFormat(kBlockMimeType)
+                                    ? QString::fromUtf8(data->data(kBlockMimeType)).toStdU32String()
+                                    : data->text().toStdU32String();
+    const auto pasted = data->hasFormat(kBlockMimeType) ? PasteProgramBlock(sim_->program, text, row)
+                                                        : PasteText(sim_->program, text, row);
+    if (pasted) {
         programModel_->rowsChanged(pasted->first, pasted->first + pasted->count - 1);
         refreshG1();
     }
@@ -342,7 +363,8 @@ void TForm1::InsertMClick()
 
 void TForm1::DeleteMClick()
 {
-    sim_->EndHistory();  // the rows the history ran are no more
+    if (refusedWhileRunning())
+        return;
     Grid1->commitEditing();
     const ProgramGrid::Range r = Grid1->selectedRange();
     if (r.top < 0 || r.bottom < r.top)
@@ -355,7 +377,8 @@ void TForm1::DeleteMClick()
 
 void TForm1::N18Click()
 {
-    sim_->EndHistory();  // the rows the history ran are no more
+    if (refusedWhileRunning())
+        return;
     Grid1->commitEditing();
     const int row = Grid1->currentRow();
     InsertRow(sim_->program, row, sim_->settings.ShiftMode);
@@ -365,12 +388,65 @@ void TForm1::N18Click()
 
 void TForm1::N20Click()
 {
-    sim_->EndHistory();  // the rows the history ran are no more
+    if (refusedWhileRunning())
+        return;
     Grid1->commitEditing();
     const int row = Grid1->currentRow();
     DeleteRow(sim_->program, row, sim_->settings.ShiftMode);
     programModel_->rowsChanged(row, kStatementRows - 1);
     refreshG1();
+}
+
+void TForm1::UndoClick()
+{
+    if (refusedWhileRunning())
+        return;
+    Grid1->commitEditing();  // a text being typed is a change of its own, undone first
+    QUndoStack* undo = programModel_->undoStack();
+    if (!undo->canUndo())
+        return;
+    undo->undo();
+    Grid1->setCurrentCell(programModel_->lastRestoredRow(), std::max(Grid1->currentIndex().column(), 1));
+}
+
+void TForm1::RedoClick()
+{
+    if (refusedWhileRunning())
+        return;
+    Grid1->commitEditing();
+    QUndoStack* undo = programModel_->undoStack();
+    if (!undo->canRedo())
+        return;
+    undo->redo();
+    Grid1->setCurrentCell(programModel_->lastRestoredRow(), std::max(Grid1->currentIndex().column(), 1));
+}
+
+bool TForm1::refusedWhileRunning()
+{
+    if (!sim_->Running())
+        return false;
+    noteRunLock();
+    return true;
+}
+
+void TForm1::noteRunLock()
+{
+    runLockNoted_ = true;
+    statusBar()->showMessage(QStringLiteral("Программа выполняется: правка недоступна, остановить — Esc"));
+}
+
+void TForm1::showRowStatus()
+{
+    if (runLockNoted_ && sim_->Running())
+        return;  // the note stays while the run goes on
+    runLockNoted_ = false;
+    const QModelIndex at = Grid1->currentIndex();
+    const QString error = at.isValid() ? programModel_->index(at.row(), 1).data(Qt::ToolTipRole).toString() : QString();
+    if (error.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(
+            QStringLiteral("Строка %1: %2").arg(QString::fromStdString(RowAddressText(at.row())), error));
 }
 
 void TForm1::N5Click() { close(); }

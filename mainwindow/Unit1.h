@@ -128,6 +128,8 @@ public:
     void DeleteMClick();  // delete the selected rows
     void N18Click();      // insert a row
     void N20Click();      // delete a row
+    void UndoClick();     // "Отменить", Ctrl+Z: the last change of the rows
+    void RedoClick();     // "Повторить", Ctrl+Shift+Z
 
     // Refreshes every panel from the core.
     void ShowState();
@@ -207,6 +209,12 @@ private:
     void showGoTo();
     // The left button on a panel works the input matrix's current cell.
     void toggleMatrixCell();
+    // The status line: the error the current row's text already decides, or,
+    // for the rest of a run, why an edit did nothing.
+    void showRowStatus();
+    // An edit command during a run: says why it does nothing. True then.
+    bool refusedWhileRunning();
+    void noteRunLock();
 
     struct Binding {
         QLabel* widget;
@@ -268,6 +276,7 @@ private:
     std::array<std::array<FixedText<8>, kDisplayPositions>, 2> indicatorShown_{};
     QSize indicatorSize_;
     bool firstShow_ = true;
+    bool runLockNoted_ = false;  // the status line says why an edit did nothing
     int runPace_ = kDefaultRunPace;
     uint64_t stepsShown_ = 0;
     QEventLoop* waitLoop_ = nullptr;

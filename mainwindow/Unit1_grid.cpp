@@ -5,11 +5,12 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QUndoStack>
 #include <optional>
+#include <utility>
 
 #include "machine/TextCheck.h"
 #include "machine/_Asm_errors.h"
-#include "mainwindow/ProgramEdit.h"
 
 namespace ravx {
 namespace {
@@ -18,11 +19,41 @@ const QColor kUnfocused(0xE0, 0xE0, 0xE0);
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 bool isGoToKey(int key) { return (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_F); }
+
+// A key that types a character: it would open a cell editor or go into one.
+bool typesCharacter(const QKeyEvent* e)
+{
+    return !e->text().isEmpty() && e->text().at(0).isPrint() &&
+           !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
 }  // namespace
+
+// One change of the rows on the undo stack. It is pushed once done, so its
+// first redo has nothing to do.
+class RowsCommand : public QUndoCommand {
+public:
+    RowsCommand(ProgramModel& model, ProgramChange change) : model_(model), change_(std::move(change)) {}
+    void undo() override { model_.restore(change_, true); }
+    void redo() override
+    {
+        if (!std::exchange(pushed_, true))
+            return;
+        model_.restore(change_, false);
+    }
+
+private:
+    ProgramModel& model_;
+    ProgramChange change_;
+    bool pushed_ = false;
+};
 
 // ---- the model ---------------------------------------------------------------
 
-ProgramModel::ProgramModel(Simulator& sim, QObject* parent) : QAbstractTableModel(parent), sim_(sim) {}
+ProgramModel::ProgramModel(Simulator& sim, QObject* parent)
+    : QAbstractTableModel(parent), sim_(sim), undo_(new QUndoStack(this)), recorded_(sim.program.rows)
+{
+    undo_->setUndoLimit(kUndoLevels);
+}
 
 int ProgramModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kStatementRows; }
 
@@ -107,12 +138,13 @@ Qt::ItemFlags ProgramModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     if (index.column() == kAddress)
         return Qt::ItemIsEnabled;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    const Qt::ItemFlags text = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return editable() ? text | Qt::ItemIsEditable : text;
 }
 
 bool ProgramModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (detached_ || role != Qt::EditRole || !index.isValid() || index.column() == kAddress ||
+    if (!editable() || role != Qt::EditRole || !index.isValid() || index.column() == kAddress ||
         index.row() >= kStatementRows)
         return false;
     ProgramRow& row = sim_.program.rows[index.row()];
@@ -120,14 +152,43 @@ bool ProgramModel::setData(const QModelIndex& index, const QVariant& value, int 
     const std::string text = CellText(value.toString().toStdString());
     if (text != target) {
         target = text;
-        if (index.column() == kStatement)
-            sim_.EndHistory();  // a step back would replay the new text
-        emit dataChanged(index, index);
+        rowsChanged(index.row(), index.row());
     }
     return true;
 }
 
 void ProgramModel::rowsChanged(int first, int last)
+{
+    if (detached_)
+        return;
+    ProgramChange change = ChangedRows(recorded_, sim_.program, first, last);
+    for (const ProgramChange::Row& r : change.rows)
+        recorded_[static_cast<std::size_t>(r.address)] = r.after;
+    if (change.ChangesStatements())
+        sim_.EndHistory();  // a step back would replay the new texts
+    // a breakpoint mark alone is set and cleared by its own command, not undone
+    if (change.ChangesTexts())
+        undo_->push(new RowsCommand(*this, std::move(change)));
+    showRows(first, last);
+}
+
+void ProgramModel::restore(const ProgramChange& change, bool undo)
+{
+    if (detached_ || change.Empty())
+        return;
+    if (undo)
+        UndoChange(sim_.program, change);
+    else
+        RedoChange(sim_.program, change);
+    for (const ProgramChange::Row& r : change.rows)
+        recorded_[static_cast<std::size_t>(r.address)] = sim_.program.rows[static_cast<std::size_t>(r.address)];
+    if (change.ChangesStatements())
+        sim_.EndHistory();
+    lastRestored_ = std::min(change.rows.front().address, kLastStatementRow);  // the spare row has no grid row
+    showRows(change.rows.front().address, change.rows.back().address);
+}
+
+void ProgramModel::showRows(int first, int last)
 {
     first = std::max(first, 0);
     last = std::min(last, kStatementRows - 1);
@@ -141,7 +202,7 @@ void CellEditor::keyPressEvent(QKeyEvent* e)
 {
     const QString t = e->text();
     const bool typed = !t.isEmpty() && t.at(0).isPrint();
-    if (typed && static_cast<std::size_t>(text().size()) > softLimit_ && overflow && overflow(e))
+    if (typed && overflow && overflow(e))
         return;
     QLineEdit::keyPressEvent(e);
 }
@@ -149,8 +210,7 @@ void CellEditor::keyPressEvent(QKeyEvent* e)
 QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const
 {
-    const std::size_t limit = index.column() == ProgramModel::kComment ? kCommentSoftLimit : kStatementSoftLimit;
-    auto* editor = new CellEditor(parent, limit);
+    auto* editor = new CellEditor(parent);
     editor->setFont(option.font);
     editor->setFrame(false);
     if (editorCreated)
@@ -247,8 +307,9 @@ ProgramGrid::Range ProgramGrid::selectedRange() const
 
 bool ProgramGrid::continueInNextRow(CellEditor* editor, const QModelIndex& index, QKeyEvent* key)
 {
-    if (index.row() >= kLastStatementRow)
-        return false;  // no row below: the text simply grows
+    const auto column = index.column() == ProgramModel::kComment ? ProgramColumn::Comment : ProgramColumn::Statement;
+    if (!TypingGoesOnInNextRow(model_->program(), index.row(), column, editor->text().toStdString()))
+        return false;  // the text grows in its own cell
     const QModelIndex next = model_->index(index.row() + 1, index.column());
     commitData(editor);
     QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -269,6 +330,18 @@ void ProgramGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
     movingCurrent_ = true;
     QTableView::currentChanged(current, previous);
     movingCurrent_ = false;
+}
+
+bool ProgramGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    constexpr EditTriggers byStudent = DoubleClicked | EditKeyPressed | AnyKeyPressed;
+    if (!model_->editable() && index.isValid() && index.column() != ProgramModel::kAddress &&
+        (trigger & byStudent & editTriggers())) {
+        if (editRefused)
+            editRefused();
+        return false;
+    }
+    return QTableView::edit(index, trigger, event);
 }
 
 void ProgramGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
@@ -312,6 +385,12 @@ void ProgramGrid::keyPressEvent(QKeyEvent* e)
     }
     if (goTo_ && isGoToKey(e->key()))
         return;  // collected on release
+    if (!model_->editable() && typesCharacter(e)) {
+        // no search for a row by its first letter either: the key did nothing
+        if (editRefused)
+            editRefused();
+        return;
+    }
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier &&
         state() != EditingState) {
         const QModelIndex at = currentIndex();

@@ -3,20 +3,25 @@
 // live in the core; the grid adds the keys of a text editor: Enter goes on in
 // the next row, long texts continue in the next row, Tab and Shift+Tab walk
 // the statement and comment cells, Ctrl+Tab leaves the grid, Ctrl alone
-// starts the go-to entry.
+// starts the go-to entry. Every change of the rows is kept for undo, and
+// while a program runs the rows take no edit.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "mainwindow/ProgramEdit.h"
 #include "mainwindow/Simulator.h"
+
+class QUndoStack;
 
 namespace ravx {
 
@@ -35,9 +40,20 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    // The core changed these rows (an edit command, a loaded file).
+    // The core changed these rows (an edit command, a loaded file): they are
+    // shown anew, and a change of their texts becomes one step on the undo
+    // stack. A change of statements ends the step-back history, which would
+    // replay the old texts.
     void rowsChanged(int first, int last);
-    void allChanged() { rowsChanged(0, kStatementRows - 1); }
+    void allChanged() { rowsChanged(0, kProgramRows - 1); }
+    // "Отменить" and "Повторить" work this stack; at least this many steps.
+    static constexpr int kUndoLevels = 500;
+    QUndoStack* undoStack() const { return undo_; }
+    // The first row the last undo or redo changed, -1 before any.
+    int lastRestoredRow() const { return lastRestored_; }
+    // Whether the rows take an edit: not while a program runs.
+    bool editable() const { return !detached_ && !sim_.Running(); }
+    const Program& program() const { return sim_.program; }
 
     // The error the row's statement text decides before it runs, or 0.
     uint8_t textError(int row) const;
@@ -47,26 +63,34 @@ public:
     void detach() { detached_ = true; }
 
 private:
+    friend class RowsCommand;
+    // Undo (or redo) of a change on the stack.
+    void restore(const ProgramChange& change, bool undo);
+    void showRows(int first, int last);
+
     Simulator& sim_;
     bool detached_ = false;
+    QUndoStack* undo_;
+    // The rows as the undo stack last saw them: a change reported is what
+    // differs from these.
+    ProgramRows recorded_;
+    int lastRestored_ = -1;
     // The last text checked in each row and its verdict: the check runs
     // again only when the text differs.
     mutable std::vector<std::pair<std::string, uint8_t>> checked_;
 };
 
-// The cell editor: reports a key typed into a text already past its soft limit.
+// The cell editor: offers every typed key to the grid first, which may take
+// it on to the next row when the text is past its soft limit.
 class CellEditor : public QLineEdit {
     Q_OBJECT
 public:
-    CellEditor(QWidget* parent, std::size_t softLimit) : QLineEdit(parent), softLimit_(softLimit) {}
+    using QLineEdit::QLineEdit;
     // Returns whether the key was taken elsewhere.
     std::function<bool(QKeyEvent*)> overflow;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    std::size_t softLimit_;
 };
 
 class CellDelegate : public QStyledItemDelegate {
@@ -89,6 +113,7 @@ public:
     explicit ProgramGrid(ProgramModel* model, QWidget* parent = nullptr);
 
     ProgramModel* programModel() const { return model_; }
+    using QTableView::edit;
     int currentRow() const { return currentIndex().row(); }
     void setCurrentCell(int row, int column);
     // Puts an open editor's text into the program and closes it: every
@@ -108,6 +133,9 @@ public:
 
     // A mouse move while the grid has no focus ("Смена фокуса ввода мышью").
     std::function<void()> hovered;
+    // A key or a double click that would edit a cell while the rows take no
+    // edit (a program runs): it did nothing, and the student is told why.
+    std::function<void()> editRefused;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -118,6 +146,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     bool continueInNextRow(CellEditor* editor, const QModelIndex& index, QKeyEvent* key);

@@ -199,6 +199,7 @@ void TForm1::buildPanels(QWidget* s)
         G1->item(0, c)->setBackground(palette().color(QPalette::Button));
     G1->viewport()->setProperty("ravxSteps", true);
     G1->setFocusPolicy(Qt::ClickFocus);  // not on the Tab path
+    G1->setEditTriggers(QAbstractItemView::NoEditTriggers);  // it shows the statement at IP, nothing to type into
 
     CWLab = addLabel(s, QStringLiteral("CWLab"), 455, 55, 110, 14, nullptr, false);
     CWLab->setStyleSheet(QStringLiteral("color: blue;"));

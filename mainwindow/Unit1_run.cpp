@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 
@@ -98,7 +99,12 @@ void TForm1::runAutomatic(bool fast, int targetRow)
 {
     if (sim_->Running())
         return;  // one run at a time
+    // the run uses what was typed; until it ends the rows take no edit
     Grid1->commitEditing();
+    const auto runEnd = qScopeGuard([this] {
+        if (runLockNoted_)
+            showRowStatus();  // no longer why an edit did nothing
+    });
     eventClock_.start();
     stepsSinceClock_ = 0;
     stepsShown_ = 0;

@@ -373,16 +373,24 @@ private slots:
         form->sim().program.rows[1].comment = "вывод";
         form->ProgramChanged();
         QClipboard* clip = QGuiApplication::clipboard();
-        clip->setText(QStringLiteral("mov bx,5"));  // ordinary text: never pasted as rows
+        // plain text, such as an example from the help: one row a line
+        clip->setText(QStringLiteral("mov bx,5\nout 2bh,al     ; управляющее слово\n"));
         startTyping(20);
         QTest::keyClick(form->Grid1, Qt::Key_Insert, Qt::ShiftModifier);
-        QCOMPARE(statement(20), std::string());
+        QCOMPARE(statement(20), std::string("mov bx,5"));
+        QCOMPARE(cell(21, 1), QStringLiteral("out 2bh,al"));
+        QCOMPARE(cell(21, 2), QStringLiteral("управляющее слово"));
+        QCOMPARE(cell(22, 1), QString());
 
+        // the rows go to the clipboard as the program's block and as text
         QItemSelectionModel* sel = form->Grid1->selectionModel();
         QAbstractItemModel* model = form->Grid1->model();
         sel->select(QItemSelection(model->index(0, 1), model->index(2, 2)), QItemSelectionModel::ClearAndSelect);
         QTest::keyClick(form->Grid1, Qt::Key_Insert, Qt::ControlModifier);
-        QVERIFY(clip->text().startsWith(QStringLiteral("RAVX")));
+        QVERIFY(clip->mimeData()->data(QStringLiteral("application/x-ravx-program-block")).startsWith("RAVX"));
+        QCOMPARE(clip->text(), QStringLiteral("mov al,1\n"
+                                              "out 2ah,al                 ; вывод\n"
+                                              "jmp 0\n"));
 
         form->Grid1->setCurrentCell(20, 1);
         QTest::keyClick(form->Grid1, Qt::Key_Insert, Qt::ShiftModifier);
@@ -404,6 +412,27 @@ private slots:
         QCOMPARE(cell(20, 1), QStringLiteral("jmp 0"));
         QCOMPARE(cell(21, 1), QString());
         QVERIFY(form->actionNamed(QStringLiteral("Копировать"))->isEnabled());
+
+        // a block as earlier versions put it on the clipboard: its plain text
+        Program source;
+        source.rows[0].comment = "из старого блока";
+        clip->setText(QString::fromStdU32String(BuildProgramBlock(source, 0, 0, 2, 2)));
+        form->Grid1->setCurrentCell(20, 1);
+        QTest::keyClick(form->Grid1, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(cell(20, 1), QStringLiteral("jmp 0"));  // a comment block leaves the statement
+        QCOMPARE(cell(20, 2), QStringLiteral("из старого блока"));
+    }
+
+    void executedStatementPanelTakesNoTyping()
+    {
+        fresh();
+        setProgram(0, {"mov al,1"});
+        QTableWidget* g1 = form->G1;
+        const QRect at = g1->visualItemRect(g1->item(1, 1));
+        QTest::mouseDClick(g1->viewport(), Qt::LeftButton, {}, at.center());
+        QTest::keyClick(g1, Qt::Key_X);
+        QVERIFY(!g1->findChild<QLineEdit*>());  // no editor opened
+        QCOMPARE(g1->item(1, 1)->text().trimmed(), QStringLiteral("mov al,1"));
     }
 
     void goToEntryWithCtrl()
