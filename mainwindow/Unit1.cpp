@@ -157,6 +157,7 @@ void TForm1::buildMenu()
     };
     addMenu("Файл", {{"Открыть программу", QKeySequence(Qt::Key_F3), &TForm1::OpenProgramClick},
                      {"Загрузить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F3), &TForm1::LoadFirmwareClick},
+                     {"Сохранить", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveClick},
                      {"Сохранить программу", QKeySequence(Qt::Key_F2), &TForm1::SaveProgramClick},
                      {"Сохранить прошивку", QKeySequence(Qt::CTRL | Qt::Key_F2), &TForm1::SaveFirmwareClick},
                      {"Генерация отчета", QKeySequence(Qt::CTRL | Qt::Key_P), &TForm1::ReportClick},

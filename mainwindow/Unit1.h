@@ -100,6 +100,7 @@ public:
     // ---- the commands of the menu "Файл" (Unit1_files.cpp) ----
     void OpenProgramClick();   // F3
     void LoadFirmwareClick();  // Ctrl+F3
+    void SaveClick();          // "Сохранить", Ctrl+S: into the program's own file, asked for only when it has none
     void SaveProgramClick();   // F2
     void SaveFirmwareClick();  // Ctrl+F2
     void ReportClick();        // "Генерация отчета", Ctrl+P
@@ -180,11 +181,14 @@ private:
     // What the window shows after the machine was reset.
     void showReset();
     ResultStore& store();
-    // The shared open and save dialogs: the filter and default extension are
-    // set before showing; the first use starts in FirstDialogFolder, later
-    // ones in the folder where either last chose a file. Empty when cancelled.
+    // The shared open and save dialogs, titled by what they open or save:
+    // the filter and default extension are set before showing; they start in
+    // the folder where a file was last chosen in any of them (kept in the
+    // user's settings for the next run), before that in FirstDialogFolder.
+    // Empty when cancelled.
     enum class FileDialog { Open, Save };
-    QString chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested);
+    QString chooseFile(FileDialog which, const QString& title, const QString& filter, const QString& suffix,
+                       const QString& suggested);
     // Before the rows are left (another program opened, the window closed):
     // when they changed since the last open or save, asks "Сохранить
     // изменения?". False when the student cancelled or the save failed.
@@ -246,9 +250,7 @@ private:
     QString storePath_;
     ReportOptions reportOptions_;
     QMenu* reportMenu_ = nullptr;
-    QString lastFile_[2];      // the last name chosen in each dialog
-    bool dialogUsed_[2] = {};  // used since the program started
-    QString currentFolder_ = QDir::currentPath();  // where a file was last chosen
+    QString lastFile_[2];  // the last name chosen in each dialog
     QString programPath_;  // the program file last opened or saved
     QString startFile_;
     std::unique_ptr<ResultStore> store_;  // opened when first needed

@@ -1,5 +1,5 @@
-// The commands of the menu "Файл": the shared open and save dialogs and the
-// four file commands over the core's file sequences.
+// The commands of the menu "Файл": the shared open and save dialogs, the file
+// commands over the core's file sequences, the report and its options.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 
@@ -26,6 +27,25 @@ namespace ravx {
 namespace {
 const QString kProgramFilter = QStringLiteral("Программы (*.prg)");
 const QString kFirmwareFilter = QStringLiteral("Прошивка (*.dmp)");
+
+// The folder where a file was last chosen lives in the student's own
+// settings (~/.config/ravx/ravx.ini), so the dialogs find it again in the
+// next run; the lab's results store is no place for it.
+const QString kFolderKey = QStringLiteral("dialogs/folder");
+
+QString rememberedFolder()
+{
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ravx"),
+                             QStringLiteral("ravx"));
+    const QString folder = settings.value(kFolderKey).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void rememberFolderOf(const QString& file)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ravx"), QStringLiteral("ravx"));
+    settings.setValue(kFolderKey, QFileInfo(file).absolutePath());
+}
 }  // namespace
 
 QString FirstDialogFolder(const QString& programFolder)
@@ -34,18 +54,20 @@ QString FirstDialogFolder(const QString& programFolder)
     return folder.isDir() && folder.isWritable() ? folder.absoluteFilePath() : QDir::homePath();
 }
 
-QString TForm1::chooseFile(FileDialog which, const QString& filter, const QString& suffix, const QString& suggested)
+QString TForm1::chooseFile(FileDialog which, const QString& title, const QString& filter, const QString& suffix,
+                           const QString& suggested)
 {
     const int d = static_cast<int>(which);
-    // A dialog's first use starts beside the program (or in the home folder
-    // when nobody may write there, as in an installed package); after that
-    // both open in the current folder, where a file was last chosen in either.
-    // The folder is given at construction: a dialog made without one first
-    // lists the folder Qt remembers from any earlier program, however slow.
-    const QString folder =
-        dialogUsed_[d] ? currentFolder_ : FirstDialogFolder(QCoreApplication::applicationDirPath());
-    dialogUsed_[d] = true;
-    QFileDialog dialog(this, QString(), folder);
+    // Every dialog opens where a file was last chosen in any of them, in
+    // this run or an earlier one; before the first choice (or when that
+    // folder is gone) beside the program, or in the home folder when nobody
+    // may write there, as in an installed package. The folder is given at
+    // construction: a dialog made without one first lists the folder Qt
+    // remembers from any earlier program, however slow.
+    QString folder = rememberedFolder();
+    if (folder.isEmpty())
+        folder = FirstDialogFolder(QCoreApplication::applicationDirPath());
+    QFileDialog dialog(this, title, folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(which == FileDialog::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(which == FileDialog::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -56,7 +78,7 @@ QString TForm1::chooseFile(FileDialog which, const QString& filter, const QStrin
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     lastFile_[d] = dialog.selectedFiles().first();
-    currentFolder_ = QFileInfo(lastFile_[d]).absolutePath();
+    rememberFolderOf(lastFile_[d]);
     return lastFile_[d];
 }
 
@@ -95,7 +117,8 @@ bool TForm1::saveProgramAs(const QString& known)
     QString path = known;
     if (path.isEmpty()) {
         lastFile_[static_cast<int>(FileDialog::Save)].clear();  // the name box starts empty
-        path = chooseFile(FileDialog::Save, kProgramFilter, QStringLiteral("prg"), {});
+        path = chooseFile(FileDialog::Save, QStringLiteral("Сохранить программу"), kProgramFilter,
+                          QStringLiteral("prg"), {});
     }
     if (path.isEmpty() || !fileCommand([&] { SaveProgram(*sim_, path.toStdString()); }))
         return false;
@@ -109,7 +132,8 @@ void TForm1::OpenProgramClick()
     if (!keepOrSaveChanges())
         return;
     lastFile_[static_cast<int>(FileDialog::Open)].clear();  // the name box starts empty
-    const QString path = chooseFile(FileDialog::Open, kProgramFilter, QStringLiteral("prg"), {});
+    const QString path =
+        chooseFile(FileDialog::Open, QStringLiteral("Открыть программу"), kProgramFilter, QStringLiteral("prg"), {});
     if (!path.isEmpty())
         openProgramFile(path);
 }
@@ -122,6 +146,12 @@ void TForm1::openProgramFile(const QString& path)
     setWindowTitle(QString::fromStdString(ProgramFileCaption(path.toStdString())));
     programModel_->allChanged();
     showReset();  // the open has reset the machine
+}
+
+void TForm1::SaveClick()
+{
+    Grid1->commitEditing();
+    saveProgramAs(programPath_);
 }
 
 void TForm1::SaveProgramClick()
@@ -139,7 +169,8 @@ void TForm1::LoadFirmwareClick()
 {
     Grid1->endGoTo();
     const int d = static_cast<int>(FileDialog::Open);
-    const QString path = chooseFile(FileDialog::Open, kFirmwareFilter, QStringLiteral("dmp"), dumpName(lastFile_[d]));
+    const QString path = chooseFile(FileDialog::Open, QStringLiteral("Загрузить прошивку"), kFirmwareFilter,
+                                    QStringLiteral("dmp"), dumpName(lastFile_[d]));
     if (!path.isEmpty())
         loadFirmwareFile(path);
 }
@@ -169,7 +200,7 @@ void TForm1::openGivenFile(const QString& given)
     }
     // as if chosen in the open dialog: later dialogs start in its folder
     lastFile_[static_cast<int>(FileDialog::Open)] = path;
-    currentFolder_ = QFileInfo(path).absolutePath();
+    rememberFolderOf(path);
     if (kind == FileKind::Program)
         openProgramFile(path);
     else
@@ -207,16 +238,19 @@ void TForm1::SaveFirmwareClick()
 {
     Grid1->endGoTo();
     const int d = static_cast<int>(FileDialog::Save);
-    const QString path = chooseFile(FileDialog::Save, kFirmwareFilter, QStringLiteral("dmp"), dumpName(lastFile_[d]));
+    const QString path = chooseFile(FileDialog::Save, QStringLiteral("Сохранить прошивку"), kFirmwareFilter,
+                                    QStringLiteral("dmp"), dumpName(lastFile_[d]));
     if (!path.isEmpty())
         fileCommand([&] { SaveFirmware(*sim_, path.toStdString()); });
 }
 
 namespace {
-// "Отчеты|*.txt" as the dialog wants it: "Отчеты (*.txt)".
+QString fromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// "Текст программы|*.txt" as the dialog wants it: "Текст программы (*.txt)".
 QString qtFilter(std::string_view filter)
 {
-    const QString f = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()));
+    const QString f = fromView(filter);
     const qsizetype bar = f.indexOf(QLatin1Char('|'));
     return bar < 0 ? f : f.left(bar) + QStringLiteral(" (") + f.mid(bar + 1) + QLatin1Char(')');
 }
@@ -232,10 +266,8 @@ void TForm1::ReportClick()
         // each report suggests a name of its own kind made from the last
         // file, so the state report follows the listing just written
         const QString suggested = QString::fromStdString(SuggestedReportName(file, lastFile_[d].toStdString()));
-        const QString path = chooseFile(FileDialog::Save, qtFilter(dialog.filter),
-                                        QString::fromUtf8(dialog.defaultExtension.data(),
-                                                          static_cast<qsizetype>(dialog.defaultExtension.size())),
-                                        suggested);
+        const QString path = chooseFile(FileDialog::Save, fromView(dialog.title), qtFilter(dialog.filter),
+                                        fromView(dialog.defaultExtension), suggested);
         if (path.isEmpty())
             continue;  // cancelling one file skips only that one
         if (!fileCommand([&] { WriteReport(file, path.toStdString(), ReportSourcesOf(*sim_), reportOptions_); }))
@@ -254,7 +286,7 @@ void TForm1::ReportOptionsClick()
                 menu.addSeparator();
                 continue;
             }
-            QAction* a = menu.addAction(QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size())));
+            QAction* a = menu.addAction(fromView(item.caption));
             a->setCheckable(true);
             a->setChecked(reportOptions_.*item.mark);
             a->setEnabled(!item.content || reportOptions_.OtchC);  // greyed, marks kept
@@ -264,8 +296,7 @@ void TForm1::ReportOptionsClick()
         reportMenu_ = nullptr;
         if (!chosen)
             return;  // a click outside closes it
-        bool& mark = reportOptions_.*kReportOptionItems[chosen->data().toInt()].mark;
-        mark = !mark;
+        ToggleReportOption(reportOptions_, static_cast<std::size_t>(chosen->data().toInt()));
     }
 }
 

@@ -76,6 +76,7 @@ private:
     void dialogs(const QStringList& answers, const std::function<void()>& command)
     {
         filtersSeen.clear();
+        titlesSeen.clear();
         suggestedSeen.clear();
         message.clear();
         int next = 0;
@@ -91,6 +92,7 @@ private:
                 return;
             d->setProperty("answered", true);
             filtersSeen << d->nameFilters().join(QLatin1Char(';')) + QLatin1Char('/') + d->defaultSuffix();
+            titlesSeen << d->windowTitle();
             suggestedSeen << QFileInfo(d->selectedFiles().value(0)).fileName();
             const QString answer = answers.value(next++);
             if (answer.isEmpty()) {
@@ -104,7 +106,7 @@ private:
         poll.start(5);
         command();
     }
-    QStringList filtersSeen, suggestedSeen;
+    QStringList filtersSeen, titlesSeen, suggestedSeen;
 
     // Answers each window one command opens, in turn: the question by the
     // button with that text, a file dialog with that file name. What each
@@ -135,6 +137,33 @@ private:
         poll.start(5);
         command();
     }
+    // Clicks the items of the report options menu in turn (it opens again
+    // after each click), then closes it with Esc. Returns how often it opened.
+    int toggleReportOptions(const QStringList& items)
+    {
+        int menus = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QMenu* menu = form->reportOptionsMenu();
+            if (!menu || !menu->isVisible() || menu->property("seen").toBool())
+                return;
+            menu->setProperty("seen", true);
+            if (menus < items.size()) {
+                for (QAction* a : menu->actions())
+                    if (a->text() == items[menus])
+                        menu->setActiveAction(a);
+                ++menus;
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else {
+                ++menus;
+                QTest::keyClick(menu, Qt::Key_Escape);
+            }
+        });
+        poll.start(5);
+        form->ReportOptionsClick();
+        return menus;
+    }
+
     void typeRow0(const char* statement)
     {
         QVERIFY(form->Grid1->model()->setData(form->Grid1->model()->index(0, 1), QString::fromUtf8(statement)));
@@ -256,37 +285,33 @@ private slots:
         loadReportCase("display16");
         const QString golden = QStringLiteral(RAVX_SOURCE_DIR "/tests/report/display16/");
         dialogs({path("rep1"), QStringLiteral("*")}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
-        QCOMPARE(filtersSeen, (QStringList{QStringLiteral("Отчеты (*.txt)/txt"), QStringLiteral("Дампы (*.otc)/otc")}));
+        QCOMPARE(filtersSeen, (QStringList{QStringLiteral("Текст программы (*.txt)/txt"),
+                                           QStringLiteral("Отчет о состоянии (*.otc)/otc")}));
+        QCOMPARE(titlesSeen, (QStringList{QStringLiteral("Сохранить текст программы"),
+                                          QStringLiteral("Сохранить отчет о состоянии")}));
         QCOMPARE(suggestedSeen.value(1), QStringLiteral("rep1.otc"));
         QCOMPARE(bytes(path("rep1.txt")), bytes(golden + QStringLiteral("listing.txt")));
         QCOMPARE(bytes(path("rep1.otc")), bytes(golden + QStringLiteral("state.otc")));
 
         // "Конвертация в ДОС" from the options menu, which opens again after the click
-        int menus = 0;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            QMenu* menu = form->reportOptionsMenu();
-            if (!menu || !menu->isVisible() || menu->property("seen").toBool())
-                return;
-            menu->setProperty("seen", true);
-            if (++menus == 1) {
-                for (QAction* a : menu->actions())
-                    if (a->text() == QStringLiteral("Конвертация в ДОС"))
-                        menu->setActiveAction(a);
-                QTest::keyClick(menu, Qt::Key_Return);
-            } else {
-                QTest::keyClick(menu, Qt::Key_Escape);
-            }
-        });
-        poll.start(5);
-        form->ReportOptionsClick();
-        poll.stop();
-        QCOMPARE(menus, 2);
+        QCOMPARE(toggleReportOptions({QStringLiteral("Конвертация в ДОС")}), 2);
         QVERIFY(form->reportOptions().DosP);
 
         dialogs({path("dos.txt"), path("dos.otc")}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
         QCOMPARE(bytes(path("dos.txt")), bytes(golden + QStringLiteral("listing-dos.txt")));
         QCOMPARE(bytes(path("dos.otc")), bytes(golden + QStringLiteral("state-dos.otc")));
+
+        // "UTF-8" unchecks "Конвертация в ДОС": one code page a file
+        QCOMPARE(toggleReportOptions({QStringLiteral("UTF-8")}), 2);
+        QVERIFY(form->reportOptions().Utf8P);
+        QVERIFY(!form->reportOptions().DosP);
+        dialogs({path("utf8.txt"), path("utf8.otc")},
+                [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
+        QCOMPARE(bytes(path("utf8.txt")), bytes(golden + QStringLiteral("listing-utf8.txt")));
+        QCOMPARE(bytes(path("utf8.otc")), bytes(golden + QStringLiteral("state-utf8.otc")));
+        QCOMPARE(toggleReportOptions({QStringLiteral("Конвертация в ДОС")}), 2);
+        QVERIFY(!form->reportOptions().Utf8P);
+        QVERIFY(form->reportOptions().DosP);
 
         // cancelling the listing's dialog skips only the listing
         dialogs({QString(), path("only.otc")}, [&] { form->actionNamed(QStringLiteral("Генерация отчета"))->trigger(); });
