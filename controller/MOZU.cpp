@@ -11,6 +11,7 @@
 
 #include "controller/MOZU_model.h"
 #include "controller/Timer_state.h"
+#include "machine/ScreenPlace.h"
 #include "machine/TitleWidth.h"
 
 namespace ravx {
@@ -58,6 +59,7 @@ TForm3::TForm3(const RavxState& controller, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(new MozuModel(controller, this))
 {
     setWindowTitle(QStringLiteral("ОЗУ индикации"));
+    KeepOnScreen(this, Place::WindowManager);
     MOZU = new QTableView(this);
     MOZU->setModel(model_);
     MOZU->horizontalHeader()->hide();

@@ -19,6 +19,7 @@
 #include "controller/semi_.h"
 #include "controller/Timer.h"
 #include "machine/Host.h"
+#include "machine/ScreenPlace.h"
 #include "machine/_Asm.h"
 
 namespace ravx {
@@ -219,6 +220,7 @@ TForm4::TForm4(TRavx& controller, MachineState& machine, Host& host, QWidget* pa
       semi_(new TSemi(this))
 {
     setModal(true);
+    KeepOnScreen(this, Place::Centre);
     buildGrid();
     buildList();
 

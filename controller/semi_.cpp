@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controller/Timer_chars.h"
+#include "machine/ScreenPlace.h"
 #include "machine/TitleWidth.h"
 #include "machine/_Asm_text.h"
 
@@ -76,6 +77,7 @@ TSemi::TSemi(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Просмотр"));
     setModal(true);
+    KeepOnScreen(this, Place::Centre);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);

@@ -1,7 +1,7 @@
 #include "machine/Unit2.h"
 
+#include <QApplication>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "machine/ScreenPlace.h"
 #include "machine/_Asm_errors.h"
 
 namespace ravx {
@@ -92,10 +93,8 @@ bool TErrW::ShowError(uint8_t code)
     Label1->setText(QString::fromStdString(lines[0]));
     Memo1->clear();
     Memo1->setPlainText(QString::fromStdString(lines[1] + "\n" + lines[2] + "\n" + lines[3]));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect r = screen->availableGeometry();
-        move(r.center() - QPoint(width() / 2, height() / 2));
-    }
+    holding_ = dragged_ = false;
+    PlaceOnScreen(this, movedByStudent_ ? Place::AsIs : Place::Centre);
     return exec() == QDialog::Accepted;
 }
 
@@ -119,7 +118,39 @@ void TErrW::keyPressEvent(QKeyEvent* e)
     default: accept();
     }
 }
-void TErrW::mouseReleaseEvent(QMouseEvent*) { accept(); }
+
+void TErrW::mousePressEvent(QMouseEvent* e)
+{
+    // the caption's label and bar pass their presses on to here
+    holding_ = e->button() == Qt::LeftButton && e->position().y() < kCaptionHeight;
+    dragged_ = false;
+    pressedAt_ = e->globalPosition().toPoint();
+    grip_ = pressedAt_ - pos();
+}
+
+void TErrW::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!holding_)
+        return;
+    const QPoint at = e->globalPosition().toPoint();
+    if (!dragged_ && (at - pressedAt_).manhattanLength() < QApplication::startDragDistance())
+        return;
+    dragged_ = true;
+    movedByStudent_ = true;
+    // the whole window stays on the screen, so its caption can be taken again
+    QRect to(at - grip_, size());
+    if (const QScreen* screen = QGuiApplication::screenAt(at))
+        to = FitFrame(to, screen->availableGeometry());
+    move(to.topLeft());
+}
+
+void TErrW::mouseReleaseEvent(QMouseEvent*)
+{
+    const bool dragged = dragged_;
+    holding_ = dragged_ = false;
+    if (!dragged)
+        accept();  // a click, also on the caption
+}
 
 void TErrW::paintEvent(QPaintEvent* e)
 {

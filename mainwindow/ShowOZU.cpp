@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "machine/ScreenPlace.h"
 #include "machine/TitleWidth.h"
 #include "mainwindow/MemoryViews.h"
 
@@ -43,6 +44,7 @@ TShowZU::TShowZU(Simulator& sim, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), sim_(sim), model_(new DataRamModel(sim.m, this))
 {
     setWindowTitle(QStringLiteral("ОЗУ данных"));
+    KeepOnScreen(this, Place::WindowManager);
     QFont mono(QStringLiteral("Courier New"));
     mono.setPixelSize(13);
     Grid = new QTableView(this);

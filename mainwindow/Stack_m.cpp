@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "machine/ScreenPlace.h"
 #include "machine/TitleWidth.h"
 #include "mainwindow/MemoryViews.h"
 
@@ -35,6 +36,7 @@ TStack::TStack(const MachineState& m, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(new StackModel(m, this))
 {
     setWindowTitle(QStringLiteral("Стек"));
+    KeepOnScreen(this, Place::WindowManager);
     QFont mono(QStringLiteral("Courier New"));
     mono.setPixelSize(13);
     Grid = new QTableView(this);

@@ -29,6 +29,7 @@
 #include "controller/Timer_chars.h"
 #include "controller/ZGfill.h"
 #include "controller/semi_.h"
+#include "machine/ScreenPlace.h"
 #include "machine/Unit2.h"
 #include "machine/_Asm_text.h"
 #include "mainwindow/ProgramEdit.h"
@@ -109,12 +110,16 @@ TForm1::TForm1(const std::function<void(const QString&)>& progress, const QStrin
     if (progress)
         progress(QString());
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    // Centred on the screen; a screen 480 pixels high gets the caption above
+    // its top edge, so that the rest fits. Either way the window stays on the
+    // screen as far as it can, its menu bar always.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && screen->geometry().height() == 480) {
         const QRect r = screen->availableGeometry();
-        if (screen->geometry().height() == 480)
-            move(r.left() + (r.width() - 640) / 2, -20);
-        else
-            move(r.center() - QPoint(320, 250));
+        move(r.left() + (r.width() - 640) / 2, -20);
+        KeepOnScreen(this, Place::AsIs, true);
+    } else {
+        KeepOnScreen(this, Place::Centre, true);
     }
     qApp->installEventFilter(this);
 }

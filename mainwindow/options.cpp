@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "machine/ScreenPlace.h"
+
 namespace ravx {
 namespace {
 
@@ -39,6 +41,7 @@ QGroupBox* radioGroup(const char* title, std::initializer_list<const char*> item
 Toption::Toption(Simulator& sim, QWidget* parent) : QDialog(parent), sim_(sim)
 {
     setWindowTitle(QStringLiteral("Настройка"));
+    KeepOnScreen(this, Place::Centre);
     auto* layout = new QVBoxLayout(this);
 
     auto* place = new QGridLayout;

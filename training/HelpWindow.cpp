@@ -21,6 +21,8 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "machine/ScreenPlace.h"
+
 namespace ravx {
 
 namespace {
@@ -85,6 +87,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent, Qt::Window)
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Помощь"));
     resize(kWindowWidth, kWindowHeight);
+    KeepOnScreen(this, Place::WindowManager);  // made smaller on a small screen
 
     auto* splitter = new QSplitter(this);
     contents = new QListWidget(splitter);

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "machine/ScreenPlace.h"
+
 namespace ravx {
 
 namespace {
@@ -89,6 +91,9 @@ TForm7::TForm7(std::function<QString()> portText, QWidget* parent)
       folder_(QCoreApplication::applicationDirPath())
 {
     setWindowTitle(QStringLiteral("Задания"));
+    // In a corner of the screen, off the menu bar and the help window's
+    // buttons at the top; kept inside as it grows with the task shown.
+    KeepOnScreen(this, Place::BottomRight);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildHeader());
     layout->addWidget(BuildKindLine());
