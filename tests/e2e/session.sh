@@ -264,11 +264,15 @@ APP="$SESSION/prefix/lib/ravx"
 # a run on a lab machine never adds a test student to the lab's results.
 STORE="$SESSION/data/ravx/results.ini"
 log "results store $STORE"
+# and a configuration of its own, empty: a lab's teacher password or server role
+# in /etc/ravx/ravx.conf would stop the session at the password dialog
+CONF="$SESSION/ravx.conf"
+: >"$CONF"
 
 log "starting ravx"
 (
     cd "$WORK"
-    exec env HOME="$SESSION/home" XDG_DATA_HOME="$SESSION/data" XDG_CONFIG_HOME="$SESSION/home/.config" RAVX_RESULTS="$STORE" \
+    exec env HOME="$SESSION/home" XDG_DATA_HOME="$SESSION/data" XDG_CONFIG_HOME="$SESSION/home/.config" RAVX_RESULTS="$STORE" RAVX_CONF="$CONF" \
         QT_QPA_PLATFORM=xcb LSAN_OPTIONS="suppressions=$HERE/../lsan.supp" "$SESSION/prefix/bin/ravx"
 ) >"$ART/ravx.log" 2>&1 &
 APP_PID=$!
