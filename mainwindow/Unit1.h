@@ -252,6 +252,7 @@ private:
     QMenu* reportMenu_ = nullptr;
     QString lastFile_[2];  // the last name chosen in each dialog
     QString programPath_;  // the program file last opened or saved
+    int programPathUndoIndex_ = 0;  // the undo stack's index when it was
     QString startFile_;
     std::unique_ptr<ResultStore> store_;  // opened when first needed
     std::mt19937 random_{std::random_device{}()};

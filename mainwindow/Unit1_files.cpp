@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QTimer>
+#include <QUndoStack>
 #include <QUrl>
 
 #include "mainwindow/FileCommands.h"
@@ -123,13 +124,14 @@ bool TForm1::saveProgramAs(const QString& known)
     if (path.isEmpty() || !fileCommand([&] { SaveProgram(*sim_, path.toStdString()); }))
         return false;
     programPath_ = path;
+    programPathUndoIndex_ = programModel_->undoStack()->index();
     setWindowTitle(QString::fromStdString(ProgramFileCaption(path.toStdString())));
     return true;
 }
 
 void TForm1::OpenProgramClick()
 {
-    if (!keepOrSaveChanges())
+    if (refusedWhileRunning() || !keepOrSaveChanges())
         return;
     lastFile_[static_cast<int>(FileDialog::Open)].clear();  // the name box starts empty
     const QString path =
@@ -145,13 +147,17 @@ void TForm1::openProgramFile(const QString& path)
     programPath_ = path;
     setWindowTitle(QString::fromStdString(ProgramFileCaption(path.toStdString())));
     programModel_->allChanged();
+    programPathUndoIndex_ = programModel_->undoStack()->index();
     showReset();  // the open has reset the machine
 }
 
 void TForm1::SaveClick()
 {
     Grid1->commitEditing();
-    saveProgramAs(programPath_);
+    // rows undone to before the file was opened or saved are not that file's:
+    // they are saved through the dialog, never over the file unasked
+    const bool ownRows = programModel_->undoStack()->index() >= programPathUndoIndex_;
+    saveProgramAs(ownRows ? programPath_ : QString());
 }
 
 void TForm1::SaveProgramClick()
@@ -193,7 +199,7 @@ void TForm1::openGivenFile(const QString& given)
     }
     if (kind == FileKind::Program) {
         Grid1->commitEditing();
-        if (!keepOrSaveChanges())
+        if (refusedWhileRunning() || !keepOrSaveChanges())
             return;
     } else {
         Grid1->endGoTo();

@@ -175,6 +175,16 @@ private slots:
         QVERIFY(!bytes(path(QStringLiteral("quick.prg"))).contains("mov bl,3"));
         dialogs({QString()}, [&] { key(Qt::Key_F2); });
         QCOMPARE(titlesSeen, QStringList{QStringLiteral("Сохранить программу")});
+
+        // the open undone, the rows are quick.prg's again: Ctrl+S asks rather
+        // than write them over other.prg
+        const QByteArray other = bytes(path(QStringLiteral("other.prg")));
+        key(Qt::Key_Z, Qt::ControlModifier);  // the edit of row 1
+        key(Qt::Key_Z, Qt::ControlModifier);  // the open
+        QCOMPARE(QString::fromStdString(form->sim().program.rows[1].statement), QString());
+        dialogs({QString()}, [&] { key(Qt::Key_S, Qt::ControlModifier); });
+        QCOMPARE(titlesSeen, QStringList{QStringLiteral("Сохранить программу")});
+        QCOMPARE(bytes(path(QStringLiteral("other.prg"))), other);
     }
 
     // A press on the caption, a drag and a release move the error window and
