@@ -110,6 +110,19 @@ bool Visible(const Simulator& sim, uint8_t code)
     }
 }
 
+// A fresh machine with the program loaded and the settings a check runs with.
+void LoadForCheck(Simulator& sim, const ProgramLoader& load, const GeneratorSetup& setup)
+{
+    load(sim);
+    sim.program.ClearBreakpoints();
+    SettingsForm form = ShowSettings(sim);
+    form.Generator = setup.generator;
+    form.CodeGenerator = setup.codeGenerator;
+    form.AutoRelease = true;
+    form.OctalStrobe = true;
+    ApplySettings(sim, form);
+}
+
 struct RunOutcome {
     bool solved = false;
     std::string reason;
@@ -132,14 +145,7 @@ public:
         : t_(t), script_(script), own_(own), seed_(seed), sim_(host_)
     {
         sim_.SetHistoryEnabled(false);
-        load(sim_);
-        sim_.program.ClearBreakpoints();
-        SettingsForm form = ShowSettings(sim_);
-        form.Generator = setup.generator;
-        form.CodeGenerator = setup.codeGenerator;
-        form.AutoRelease = true;
-        form.OctalStrobe = true;
-        ApplySettings(sim_, form);
+        LoadForCheck(sim_, load, setup);
         sim_.ravx.Seed(seed);
         sim_.ResetKey();
         afterReset_ = sim_.ravx.DisplayRam;
@@ -176,6 +182,28 @@ private:
     }
     std::vector<std::string> expected(const std::vector<std::string>& chars) const { return ExpectedRow(chars, t_); }
     int score() const;
+    // The display RAM position shown in an indicator column, -1 for none.
+    int positionAt(int column, int positions) const
+    {
+        int position = -1;
+        for (int p = 0; p < positions; ++p)
+            if (sim_.ravx.ColumnOf(static_cast<uint8_t>(p)) == column)
+                position = p;
+        return position;
+    }
+    // Whether the upper row is what `script` asks after `taken` inputs: every
+    // character up to the last one taken, and the fixed characters after it
+    // up to the next one the program waits for, as far as it has put them.
+    bool showsTaken(const CheckScript& script, std::size_t taken, const std::vector<std::string>& shown) const
+    {
+        const auto& at = script.groupAt;
+        const std::size_t from = taken == 0 ? 0 : at[taken - 1] + 1;
+        const std::size_t to = taken < at.size() ? at[taken] : script.upper.size();
+        for (std::size_t n = from; n <= to; ++n)
+            if (shown == expected({script.upper.begin(), script.upper.begin() + n}))
+                return true;
+        return false;
+    }
     std::string errorText(uint8_t code, uint64_t step) const
     {
         return "ошибка " + std::to_string(code) + " «" + ErrorMessage(code)[0] + "» в строке " +
@@ -346,10 +374,7 @@ std::string CheckRun::strayReason(const std::vector<std::string>& want, const st
             continue;
         if (want[c] != kBlank)
             return {};
-        int position = -1;
-        for (int p = 0; p < kDisplayPositions; ++p)
-            if (sim_.ravx.ColumnOf(static_cast<uint8_t>(p)) == c)
-                position = p;
+        const int position = positionAt(static_cast<int>(c), kDisplayPositions);
         if (position < 0 || sim_.ravx.DisplayRam[position] != afterReset_[position])
             return {};
         any = true;
@@ -364,28 +389,19 @@ std::string CheckRun::strayReason(const std::vector<std::string>& want, const st
            "): очистите ОЗУ индикации командой CW6 кодом, который знакогенератор гасит; · — пустой разряд";
 }
 
-// The upper row at rest after `taken` inputs: every character up to the last
-// one taken, and the task's own characters after it up to the next one the
-// program waits for, as far as the program has already put them.
+// The upper row at rest after `taken` inputs (see showsTaken).
 bool CheckRun::judgeShown(const std::vector<std::string>& shown, std::size_t taken, const std::string& when)
 {
     const auto& at = script_.groupAt;
     const std::size_t from = taken == 0 ? 0 : at[taken - 1] + 1;
     const std::size_t to = taken < at.size() ? at[taken] : script_.upper.size();
-    for (std::size_t n = from; n <= to; ++n)
-        if (shown == expected({script_.upper.begin(), script_.upper.begin() + n}))
-            return true;
+    if (showsTaken(script_, taken, shown))
+        return true;
     if (const std::string ignored = inputIgnored(); taken > 0 && !ignored.empty())
         return fail(ignored);
-    if (script_.varied && taken > 0 && taken <= own_.groupAt.size()) {
-        const std::size_t ownFrom = own_.groupAt[taken - 1] + 1;
-        const std::size_t ownTo = taken < own_.groupAt.size() ? own_.groupAt[taken] : own_.upper.size();
-        for (std::size_t n = ownFrom; n <= ownTo; ++n)
-            if (shown == expected({own_.upper.begin(), own_.upper.begin() + n}))
-                return fail("программа не следует вводу: " + when + " показано " + Joined(shown) +
-                            ", как при вводе задания" + pace() +
-                            " — символы цветных групп должны браться из ввода, а не из программы");
-    }
+    if (script_.varied && taken > 0 && taken <= own_.groupAt.size() && showsTaken(own_, taken, shown))
+        return fail("программа не следует вводу: " + when + " показано " + Joined(shown) + ", как при вводе задания" +
+                    pace() + " — символы цветных групп должны браться из ввода, а не из программы");
     if (taken > 0 && shown == expected(script_.upper))
         return fail("весь текст показан уже " + when + ", до ввода остальных символов" + pace() +
                     ": символы цветных групп должны браться из ввода, каждый — когда введен");
@@ -465,10 +481,7 @@ bool CheckRun::judgeFinal()
             }
             if (!want)
                 continue;
-            int position = -1;
-            for (int p = 0; p < t_.width; ++p)
-                if (sim_.ravx.ColumnOf(static_cast<uint8_t>(p)) == static_cast<int>(column))
-                    position = p;
+            const int position = positionAt(static_cast<int>(column), t_.width);
             if (position < 0)
                 continue;
             const uint8_t held = sim_.ravx.DisplayRam[position];
@@ -560,11 +573,7 @@ std::vector<uint32_t> RevealingSeeds(const ProgramLoader& load, const TaskTerms&
 {
     CheckHost host;
     Simulator sim(host);
-    load(sim);
-    SettingsForm form = ShowSettings(sim);
-    form.Generator = setup.generator;
-    form.CodeGenerator = setup.codeGenerator;
-    ApplySettings(sim, form);
+    LoadForCheck(sim, load, setup);
     std::vector<std::pair<int, uint32_t>> ranked;
     const uint32_t base = static_cast<uint32_t>(t.number * 1000 + static_cast<int>(t.kind) * 100);
     for (uint32_t k = 0; k < kSeedCandidates; ++k) {
